@@ -1,0 +1,69 @@
+#include "ProfileSettings.h"
+
+#include <QSettings>
+
+namespace {
+
+// The scheme words are unsigned; the profile stores them as 32-bit integers. A signed and an
+// unsigned integer of the same width may alias each other.
+std::int32_t* AsProfileInt(ColourRef& colour) { return reinterpret_cast<std::int32_t*>(&colour); }
+
+QString KeyPath(const ProfileEntry& e) {
+    return QString::fromLatin1(e.section) + QLatin1Char('/') + QString::fromLatin1(e.key);
+}
+
+} // namespace
+
+std::vector<ProfileEntry> ProfileEntries(ProfileSettings& s) {
+    SchemeColours& user = s.UserScheme();
+    return {
+        {"View", "Scheme", &s.Scheme, 0},
+        {"View", "UserBkGround", AsProfileInt(user.crBackground), 0xFFFFFF},
+        {"View", "UserMajor", AsProfileInt(user.crMajorGrid), 0x0080FF},
+        {"View", "UserMinor", AsProfileInt(user.crMinorGrid), 0xCECEFF},
+        {"View", "UserColour1", AsProfileInt(user.crChannel1), 0x800000},
+        {"View", "UserColour2", AsProfileInt(user.crChannel2), 0x000000},
+        {"View", "UserColour3", AsProfileInt(user.crChannel3), 0x008000},
+        {"View", "UserLabel", AsProfileInt(user.crLabel), 0xFF0000},
+        {"General", "COMS", &s.COMS, -1},
+        {"General", "InitDirSel", &s.InitDirSel, 0},
+        {"Advance", "RealTimeFilter", &s.RealTimeFilter, 0},
+        {"Print", "Background", &s.Background, 0xFFFFFF},
+        {"Print", "MajorGrid", &s.MajorGrid, 0x0080FF},
+        {"Print", "MinorGrid", &s.MinorGrid, 0xCECEFF},
+        {"Print", "Trace", &s.Trace, 0x000000},
+        {"Print", "EllipseForDots", &s.EllipseForDots, 0},
+        {"Print", "PrintInColour", &s.PrintInColour, 1},
+        {"Print", "MonoGridSelect", &s.GridSelect[kMono], 0},
+        {"Print", "MonoMajorStyle", &s.MajorStyle[kMono], 0},
+        {"Print", "MonoMajorSize", &s.MajorSize[kMono], 2},
+        {"Print", "MonoMinorStyle", &s.MinorStyle[kMono], 2},
+        {"Print", "MonoMinorSize", &s.MinorSize[kMono], 1},
+        {"Print", "MonoTraceStyle", &s.TraceStyle[kMono], 0},
+        {"Print", "MonoTraceSize", &s.TraceSize[kMono], 2},
+        {"Print", "ColorGridSelect", &s.GridSelect[kColour], 1},
+        {"Print", "ColorMajorStyle", &s.MajorStyle[kColour], 0},
+        {"Print", "ColorMajorSize", &s.MajorSize[kColour], 2},
+        {"Print", "ColorMinorStyle", &s.MinorStyle[kColour], 0},
+        {"Print", "ColorMinorSize", &s.MinorSize[kColour], 1},
+        {"Print", "ColorTraceStyle", &s.TraceStyle[kColour], 0},
+        {"Print", "ColorTraceSize", &s.TraceSize[kColour], 2},
+    };
+}
+
+void LoadSettings(QSettings& profile, ProfileSettings& settings) {
+    settings.InitDir = profile.value(QStringLiteral("General/InitDir"), QStringLiteral(".")).toString();
+    for (const ProfileEntry& e : ProfileEntries(settings)) {
+        bool ok = false;
+        const qlonglong v = profile.value(KeyPath(e)).toLongLong(&ok);
+        // A value that is not a 32-bit integer counts as absent.
+        *e.value = (ok && v >= INT32_MIN && v <= UINT32_MAX) ? std::int32_t(std::uint32_t(v)) : e.defaultValue;
+    }
+}
+
+void SaveSettings(QSettings& profile, ProfileSettings& settings) {
+    profile.setValue(QStringLiteral("General/InitDir"), settings.InitDir);
+    for (const ProfileEntry& e : ProfileEntries(settings))
+        profile.setValue(KeyPath(e), *e.value);
+    profile.sync();
+}
