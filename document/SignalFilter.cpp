@@ -73,3 +73,15 @@ void FilterTrace(std::span<double> x, double fc, double fs) {
         fw1 = fw0;
     }
 }
+
+std::int8_t FilterSample(RealTimeFilterState& s, const FilterCoefficients& c, std::int8_t sample) {
+    s.x2 = s.x1;
+    s.x1 = s.x0;
+    s.x0 = double(sample);
+    const double y = c.c2 * s.x0 + c.c3 * s.x1 + c.c4 * s.x2 + c.c0 * s.y1 + c.c1 * s.y2;
+    s.y2 = s.y1;
+    s.y1 = y;
+    // A usable low-pass keeps y near the byte range; the clamp only keeps the conversion defined.
+    const double clamped = std::isfinite(y) ? std::clamp(y, -32768.0, 32767.0) : 0.0;
+    return std::int8_t(std::uint8_t(std::int32_t(clamped) & 0xFF));
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <span>
 
 // Second-order low-pass: y = c2*x[i] + c3*x[i-1] + c4*x[i-2] + c0*y[i-1] + c1*y[i-2].
@@ -21,3 +22,13 @@ void SmoothTrace(std::span<double> x);
 // from the mean of up to ten values at each end. Traces of two values or fewer, and cutoffs
 // that give no usable filter, are left as they are.
 void FilterTrace(std::span<double> x, double fc, double fs);
+
+// History of the real time filter of one lead: the current and two previous inputs, and the two
+// previous outputs (unrounded). All zero when a session starts.
+struct RealTimeFilterState {
+    double x0 = 0.0, x1 = 0.0, x2 = 0.0, y1 = 0.0, y2 = 0.0;
+};
+
+// Runs one stored sample through the real time filter and returns the value to store: the
+// output truncated toward zero, kept to its low 8 bits.
+std::int8_t FilterSample(RealTimeFilterState& state, const FilterCoefficients& c, std::int8_t sample);

@@ -75,12 +75,12 @@ public:
     std::int32_t m_bTwelveLead = 1;
     std::int32_t m_nSamples = 0;
     EcgFileHeader m_header;
-    std::array<std::int8_t, kMonitorCapacity> m_monitorRing;
-    std::array<std::int8_t, kMonitorCapacity> m_monitorRecord;
-    std::array<double, kMonitorCapacity> m_monitorTrace;
-    std::array<std::array<std::int8_t, kLeadCapacity>, kStreamChannelCount> m_leadRing;
-    std::array<std::array<std::int8_t, kLeadCapacity>, kLimbLeadCount> m_leadRecord;
-    std::array<std::array<double, kLeadCapacity>, kLimbLeadCount> m_leadTrace;
+    std::array<std::int8_t, kMonitorCapacity> m_monitorRing{};
+    std::array<std::int8_t, kMonitorCapacity> m_monitorRecord{};
+    std::array<double, kMonitorCapacity> m_monitorTrace{};
+    std::array<std::array<std::int8_t, kLeadCapacity>, kStreamChannelCount> m_leadRing{};
+    std::array<std::array<std::int8_t, kLeadCapacity>, kLimbLeadCount> m_leadRecord{};
+    std::array<std::array<double, kLeadCapacity>, kLimbLeadCount> m_leadTrace{};
     double m_dCutoff = 100.0;
     std::int32_t m_nRhythmLead = kLeadII;
 

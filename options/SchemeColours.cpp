@@ -15,7 +15,7 @@ SchemeTable DefaultSchemeTable() {
     }};
 }
 
-const SchemeColours& GetSchemeColours(const SchemeTable& table, int nScheme) {
+SchemeColours GetSchemeColours(const SchemeTable& table, int nScheme) {
     if (nScheme >= 0 && nScheme < kUserScheme)
         return table[std::size_t(nScheme)];
     return table[kUserScheme];

@@ -37,4 +37,4 @@ using SchemeTable = std::array<SchemeColours, kSchemeCount>;
 SchemeTable DefaultSchemeTable();
 
 // Rows 0 to 5 for those indices, the user row for every other value.
-const SchemeColours& GetSchemeColours(const SchemeTable& table, int nScheme);
+SchemeColours GetSchemeColours(const SchemeTable& table, int nScheme);
