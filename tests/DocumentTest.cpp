@@ -49,7 +49,7 @@ TEST(Document, CaptureCopiesTheKeptSpanInTimeOrder) {
         f.doc->m_dCutoff = 0.0;
         const int size = f.doc->Capacity();
         // Each ring slot holds a value derived from its index, different for every lead.
-        auto slot = [size](int lead, int i) { return std::int8_t((i * 7 + lead * 31) % 251 - 125); };
+        auto slot = [](int lead, int i) { return std::int8_t((i * 7 + lead * 31) % 251 - 125); };
         for (int i = 0; i < size; ++i) {
             if (c.bTwelveLead)
                 for (int lead = 0; lead < kStreamChannelCount; ++lead)
