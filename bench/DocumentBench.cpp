@@ -13,7 +13,7 @@
 namespace {
 
 class SilentPrompter : public Prompter {
-public:
+  public:
     Answer Ask(const QString&, Buttons, Icon) override { return Answer::Ok; }
 };
 
@@ -47,8 +47,12 @@ void ProcessRecord(benchmark::State& state, bool bTwelveLead) {
     state.SetItemsProcessed(state.iterations() * (bTwelveLead ? 6 : 1) * full.doc->m_nSamples);
 }
 
-void BM_ProcessRecord_TwelveLead(benchmark::State& state) { ProcessRecord(state, true); }
-void BM_ProcessRecord_Monitor(benchmark::State& state) { ProcessRecord(state, false); }
+void BM_ProcessRecord_TwelveLead(benchmark::State& state) {
+    ProcessRecord(state, true);
+}
+void BM_ProcessRecord_Monitor(benchmark::State& state) {
+    ProcessRecord(state, false);
+}
 BENCHMARK(BM_ProcessRecord_TwelveLead)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ProcessRecord_Monitor)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 
@@ -64,8 +68,12 @@ void LoadFile(benchmark::State& state, bool bTwelveLead) {
     }
 }
 
-void BM_LoadFile_TwelveLead(benchmark::State& state) { LoadFile(state, true); }
-void BM_LoadFile_Monitor(benchmark::State& state) { LoadFile(state, false); }
+void BM_LoadFile_TwelveLead(benchmark::State& state) {
+    LoadFile(state, true);
+}
+void BM_LoadFile_Monitor(benchmark::State& state) {
+    LoadFile(state, false);
+}
 BENCHMARK(BM_LoadFile_TwelveLead)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadFile_Monitor)->Unit(benchmark::kMicrosecond);
 

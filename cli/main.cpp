@@ -27,7 +27,7 @@ int Fail(const QString& message) {
 
 // Messages the document would show in a dialog go to stderr and mark the run as failed.
 class StderrPrompter : public Prompter {
-public:
+  public:
     explicit StderrPrompter(QString context) : m_context(std::move(context)) {}
     void SetContext(const QString& context) { m_context = context; }
     Answer Ask(const QString& text, Buttons buttons, Icon) override {
@@ -37,12 +37,14 @@ public:
     }
     bool Failed() const { return m_bFailed; }
 
-private:
+  private:
     QString m_context;
     bool m_bFailed = false;
 };
 
-QString Number(double v) { return QString::number(v, 'g', 17); }
+QString Number(double v) {
+    return QString::number(v, 'g', 17);
+}
 
 QString CutoffText(double cutoff) {
     const int nClass = ClassOfCutoff(cutoff);
@@ -67,8 +69,8 @@ void PrintInfo(const CZM540Doc& doc, const QString& path) {
         << "Samples:         " << doc.m_nSamples << '\n'
         << "Duration:        " << QString::number(doc.m_nSamples / kSampleRate, 'f', 3) << " s\n"
         << "Recorded:        "
-        << QDateTime::fromSecsSinceEpoch(h.tRecorded, Qt::UTC).toString(Qt::ISODate)
-        << " (" << h.tRecorded << ")\n"
+        << QDateTime::fromSecsSinceEpoch(h.tRecorded, Qt::UTC).toString(Qt::ISODate) << " ("
+        << h.tRecorded << ")\n"
         << "Format:          " << h.wFormat << '\n'
         << "Sample rate:     " << h.wSampleRate << '\n'
         << "Units per mV:    " << h.wUnitsPerMv << '\n'
@@ -95,7 +97,8 @@ QByteArray Csv(const CZM540Doc& doc, bool bRaw) {
         text += Number(i / kSampleRate);
         for (std::size_t lead = 0; lead < records.size(); ++lead) {
             text += QLatin1Char(',');
-            text += bRaw ? QString::number(records[lead][i]) : Number(traces[lead][i] / kUnitsPerMv);
+            text +=
+                bRaw ? QString::number(records[lead][i]) : Number(traces[lead][i] / kUnitsPerMv);
         }
         text += QLatin1Char('\n');
     }
@@ -130,11 +133,12 @@ int main(int argc, char* argv[]) {
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("info or export"));
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("a .vecg recording"));
-    const QCommandLineOption outOption({QStringLiteral("o"), QStringLiteral("output")},
-                                       QStringLiteral("Output file (\"-\" for standard output, CSV only)."),
-                                       QStringLiteral("out"));
-    const QCommandLineOption formatOption(QStringLiteral("format"),
-                                          QStringLiteral("csv or vecg."), QStringLiteral("format"));
+    const QCommandLineOption outOption(
+        {QStringLiteral("o"), QStringLiteral("output")},
+        QStringLiteral("Output file (\"-\" for standard output, CSV only)."),
+        QStringLiteral("out"));
+    const QCommandLineOption formatOption(QStringLiteral("format"), QStringLiteral("csv or vecg."),
+                                          QStringLiteral("format"));
     const QCommandLineOption cutoffOption(
         QStringLiteral("cutoff"),
         QStringLiteral("Filter class to apply first: 0 (Unfiltered), 100 or 40 (Hz)."),

@@ -30,7 +30,7 @@ constexpr std::array<FilterClass, 3> kFilterClasses = {{
 // The cutoff of a chooser selection; no selection (or any other index) is unfiltered.
 constexpr double CutoffOfClass(int nClass) {
     return (nClass >= 0 && nClass < int(kFilterClasses.size())) ? kFilterClasses[nClass].cutoff
-                                                                 : 0.0;
+                                                                : 0.0;
 }
 
 // The class whose cutoff equals `cutoff` exactly, searched from the last class to the first;

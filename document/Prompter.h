@@ -5,7 +5,7 @@
 // Message boxes and questions go through this seam, so that the program shows them in a
 // dialog, scripted runs print them, and tests answer them.
 class Prompter {
-public:
+  public:
     enum class Buttons { Ok, YesNo, YesNoCancel };
     enum class Icon { Information, Warning, Error, Question };
     enum class Answer { Ok, Yes, No, Cancel };

@@ -31,4 +31,5 @@ struct RealTimeFilterState {
 
 // Runs one stored sample through the real time filter and returns the value to store: the
 // output truncated toward zero, kept to its low 8 bits.
-std::int8_t FilterSample(RealTimeFilterState& state, const FilterCoefficients& c, std::int8_t sample);
+std::int8_t FilterSample(RealTimeFilterState& state, const FilterCoefficients& c,
+                         std::int8_t sample);

@@ -1,7 +1,7 @@
 #include "ZM540Doc.h"
 
-#include "Prompter.h"
 #include "ProfileSettings.h"
+#include "Prompter.h"
 #include "SignalFilter.h"
 
 #include <QDir>
@@ -84,7 +84,9 @@ void CZM540Doc::SetPathName(const QString& path) {
     emit pathChanged();
 }
 
-QString CZM540Doc::GetTitle() const { return QFileInfo(m_strPathName).fileName(); }
+QString CZM540Doc::GetTitle() const {
+    return QFileInfo(m_strPathName).fileName();
+}
 
 void CZM540Doc::CaptureRecord(int tail, int head) {
     const int size = Capacity();

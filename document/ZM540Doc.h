@@ -29,7 +29,7 @@ struct EcgFileHeader {
 // arrays inside the object; nothing is allocated per recording.
 class CZM540Doc : public QObject {
     Q_OBJECT
-public:
+  public:
     static constexpr int kLeadCapacity = 3600;     // samples per 12-lead channel
     static constexpr int kMonitorCapacity = 15000; // samples of a monitoring recording
 
@@ -84,12 +84,12 @@ public:
     double m_dCutoff = 100.0;
     std::int32_t m_nRhythmLead = kLeadII;
 
-signals:
+  signals:
     void updated();
     void pathChanged();
     void modifiedChanged(bool bModified);
 
-private:
+  private:
     bool StoreRecord(QIODevice& ar);
     bool LoadRecord(QIODevice& ar);
     void SetPathName(const QString& path);

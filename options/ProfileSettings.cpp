@@ -6,7 +6,9 @@ namespace {
 
 // The scheme words are unsigned; the profile stores them as 32-bit integers. A signed and an
 // unsigned integer of the same width may alias each other.
-std::int32_t* AsProfileInt(ColourRef& colour) { return reinterpret_cast<std::int32_t*>(&colour); }
+std::int32_t* AsProfileInt(ColourRef& colour) {
+    return reinterpret_cast<std::int32_t*>(&colour);
+}
 
 QString KeyPath(const ProfileEntry& e) {
     return QString::fromLatin1(e.section) + QLatin1Char('/') + QString::fromLatin1(e.key);
@@ -52,12 +54,14 @@ std::vector<ProfileEntry> ProfileEntries(ProfileSettings& s) {
 }
 
 void LoadSettings(QSettings& profile, ProfileSettings& settings) {
-    settings.InitDir = profile.value(QStringLiteral("General/InitDir"), QStringLiteral(".")).toString();
+    settings.InitDir =
+        profile.value(QStringLiteral("General/InitDir"), QStringLiteral(".")).toString();
     for (const ProfileEntry& e : ProfileEntries(settings)) {
         bool ok = false;
         const qlonglong v = profile.value(KeyPath(e)).toLongLong(&ok);
         // A value that is not a 32-bit integer counts as absent.
-        *e.value = (ok && v >= INT32_MIN && v <= UINT32_MAX) ? std::int32_t(std::uint32_t(v)) : e.defaultValue;
+        *e.value = (ok && v >= INT32_MIN && v <= UINT32_MAX) ? std::int32_t(std::uint32_t(v))
+                                                             : e.defaultValue;
     }
 }
 

@@ -9,9 +9,15 @@ using ColourRef = std::uint32_t;
 constexpr ColourRef MakeColourRef(int r, int g, int b) {
     return ColourRef(r & 0xFF) | (ColourRef(g & 0xFF) << 8) | (ColourRef(b & 0xFF) << 16);
 }
-constexpr int RedOf(ColourRef c) { return int(c & 0xFF); }
-constexpr int GreenOf(ColourRef c) { return int((c >> 8) & 0xFF); }
-constexpr int BlueOf(ColourRef c) { return int((c >> 16) & 0xFF); }
+constexpr int RedOf(ColourRef c) {
+    return int(c & 0xFF);
+}
+constexpr int GreenOf(ColourRef c) {
+    return int((c >> 8) & 0xFF);
+}
+constexpr int BlueOf(ColourRef c) {
+    return int((c >> 16) & 0xFF);
+}
 
 // The seven display colours of one scheme, followed by one spare word.
 struct SchemeColours {

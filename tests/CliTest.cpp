@@ -16,7 +16,8 @@ CliRun Cli(const QStringList& args) {
     p.start(QStringLiteral(ZM540VET_CLI), args);
     EXPECT_TRUE(p.waitForFinished(30000));
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
 }
 
 // The rows of a CSV export, without its header, as numbers.
@@ -69,8 +70,10 @@ TEST(Cli, CsvExportIsWhatTheDocumentComputes) {
         for (int i = 0; i < 1500; ++i) {
             ASSERT_EQ(rows[i][0], i / 300.0);
             for (int lead = 0; lead < leads; ++lead) {
-                const double trace = c.bTwelveLead ? f.doc->m_leadTrace[lead][i] : f.doc->m_monitorTrace[i];
-                ASSERT_EQ(rows[i][1 + lead], trace / 33.0) << i << " " << lead; // round-trips exactly
+                const double trace =
+                    c.bTwelveLead ? f.doc->m_leadTrace[lead][i] : f.doc->m_monitorTrace[i];
+                ASSERT_EQ(rows[i][1 + lead], trace / 33.0)
+                    << i << " " << lead; // round-trips exactly
             }
         }
     }
@@ -80,7 +83,8 @@ TEST(Cli, RawCsvHoldsTheStoredSamples) {
     DocFixture f;
     f.Record(true, 20, 5);
     ASSERT_TRUE(f.doc->OnSaveDocument(f.Path("in.vecg")));
-    const CliRun r = Cli({"export", f.Path("in.vecg"), "-o", f.Path("raw.csv"), "--format", "csv", "--raw"});
+    const CliRun r =
+        Cli({"export", f.Path("in.vecg"), "-o", f.Path("raw.csv"), "--format", "csv", "--raw"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     QString header;
     const auto rows = CsvRows(f.Path("raw.csv"), &header);
@@ -96,10 +100,13 @@ TEST(Cli, VecgExportReSavesByteForByte) {
     ASSERT_TRUE(f.doc->OnSaveDocument(f.Path("in.vecg")));
     const QByteArray in = ReadAll(f.Path("in.vecg"));
 
-    ASSERT_EQ(Cli({"export", f.Path("in.vecg"), "-o", f.Path("same.vecg"), "--format", "vecg"}).exitCode, 0);
+    ASSERT_EQ(
+        Cli({"export", f.Path("in.vecg"), "-o", f.Path("same.vecg"), "--format", "vecg"}).exitCode,
+        0);
     EXPECT_EQ(ReadAll(f.Path("same.vecg")), in);
 
-    ASSERT_EQ(Cli({"export", f.Path("in.vecg"), "-o", f.Path("40.vecg"), "--format", "vecg", "--cutoff", "40"})
+    ASSERT_EQ(Cli({"export", f.Path("in.vecg"), "-o", f.Path("40.vecg"), "--format", "vecg",
+                   "--cutoff", "40"})
                   .exitCode,
               0);
     const QByteArray out = ReadAll(f.Path("40.vecg"));
@@ -120,9 +127,10 @@ TEST(Cli, InfoDescribesTheRecording) {
     ASSERT_TRUE(f.doc->OnSaveDocument(f.Path("m.vecg")));
     const CliRun r = Cli({"info", f.Path("m.vecg")});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    for (const char* line : {"Mode:            monitoring", "Lead count byte: 1", "Rhythm lead:     2 (III)",
-                             "Cutoff:          40 Hz (40Hz)", "Samples:         600",
-                             "Duration:        2.000 s", "Sample rate:     300"})
+    for (const char* line :
+         {"Mode:            monitoring", "Lead count byte: 1", "Rhythm lead:     2 (III)",
+          "Cutoff:          40 Hz (40Hz)", "Samples:         600", "Duration:        2.000 s",
+          "Sample rate:     300"})
         EXPECT_TRUE(r.out.contains(line)) << line << "\n" << r.out.toStdString();
 }
 
@@ -144,7 +152,8 @@ TEST(Cli, ErrorsAreOneLineAndExitStatusOne) {
         {{"export", f.Path("ok.vecg"), "-o", out, "--format", "csv", "--cutoff", "50"}, "--cutoff"},
         {{"export", f.Path("ok.vecg"), "--format", "csv"}, "-o"},
         {{"export", f.Path("ok.vecg"), "-o", out, "--format", "vecg", "--raw"}, "--raw"},
-        {{"export", f.Path("ok.vecg"), "-o", f.Path("no/such/dir/x.vecg"), "--format", "vecg"}, "x.vecg"},
+        {{"export", f.Path("ok.vecg"), "-o", f.Path("no/such/dir/x.vecg"), "--format", "vecg"},
+         "x.vecg"},
         {{"convert", f.Path("ok.vecg")}, "convert"},
         {{"info"}, "file"},
         {{"info", f.Path("ok.vecg"), "--bogus"}, "bogus"},

@@ -12,8 +12,8 @@
 namespace {
 
 std::vector<double> Trace(const CZM540Doc& doc, int lead) {
-    const double* p = doc.m_bTwelveLead ? doc.m_leadTrace[std::size_t(lead)].data()
-                                        : doc.m_monitorTrace.data();
+    const double* p =
+        doc.m_bTwelveLead ? doc.m_leadTrace[std::size_t(lead)].data() : doc.m_monitorTrace.data();
     return std::vector<double>(p, p + doc.m_nSamples);
 }
 
@@ -36,11 +36,11 @@ TEST(Document, CaptureCopiesTheKeptSpanInTimeOrder) {
         int tail, head, expected;
     };
     const Case cases[] = {
-        {true, 100, 3100, 3000},   // no wrap
-        {true, 3500, 100, 200},    // head wrapped: end of the ring first, then its start
-        {true, 1234, 1234, 0},     // tail equals head
-        {false, 14990, 10, 20},    // monitoring ring wraps at 15000
-        {false, 3000, 15000, 0},   // an index outside the ring copies nothing
+        {true, 100, 3100, 3000}, // no wrap
+        {true, 3500, 100, 200},  // head wrapped: end of the ring first, then its start
+        {true, 1234, 1234, 0},   // tail equals head
+        {false, 14990, 10, 20},  // monitoring ring wraps at 15000
+        {false, 3000, 15000, 0}, // an index outside the ring copies nothing
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.tail << "->" << c.head);
@@ -70,8 +70,10 @@ TEST(Document, CaptureCopiesTheKeptSpanInTimeOrder) {
         // The traces were rebuilt from the captured bytes (smoothing leaves the ends alone).
         if (c.expected > 0) {
             const int last = c.expected - 1;
-            const double firstByte = c.bTwelveLead ? f.doc->m_leadRecord[0][0] : f.doc->m_monitorRecord[0];
-            const double lastByte = c.bTwelveLead ? f.doc->m_leadRecord[0][last] : f.doc->m_monitorRecord[last];
+            const double firstByte =
+                c.bTwelveLead ? f.doc->m_leadRecord[0][0] : f.doc->m_monitorRecord[0];
+            const double lastByte =
+                c.bTwelveLead ? f.doc->m_leadRecord[0][last] : f.doc->m_monitorRecord[last];
             EXPECT_EQ(Trace(*f.doc, 0).front(), firstByte);
             EXPECT_EQ(Trace(*f.doc, 0).back(), lastByte);
         }
@@ -96,7 +98,8 @@ TEST(Document, FilterClassesAreAppliedFromTheBytesEachTime) {
         direct.doc->OnFilterSelect(0);
         std::vector<double> smoothed(direct.doc->m_nSamples);
         for (int i = 0; i < direct.doc->m_nSamples; ++i)
-            smoothed[i] = bTwelveLead ? direct.doc->m_leadRecord[0][i] : direct.doc->m_monitorRecord[i];
+            smoothed[i] =
+                bTwelveLead ? direct.doc->m_leadRecord[0][i] : direct.doc->m_monitorRecord[i];
         SmoothTrace(smoothed);
         EXPECT_EQ(Trace(*direct.doc, 0), smoothed);
         EXPECT_EQ(direct.doc->m_dCutoff, 0.0);
@@ -161,7 +164,8 @@ TEST(Document, ModeToggleAsksOnlyWhenModified) {
         f.doc->SetModifiedFlag(c.bModified);
         f.prompter.answers = c.answers;
         f.doc->OnTwelveLeadMonitor();
-        EXPECT_EQ(f.prompter.asked, c.bAsked ? QStringList{"Discard current data?"} : QStringList{});
+        EXPECT_EQ(f.prompter.asked,
+                  c.bAsked ? QStringList{"Discard current data?"} : QStringList{});
         EXPECT_EQ(f.doc->m_bTwelveLead, c.bFlipped ? 0 : 1);
         EXPECT_EQ(f.doc->m_nSamples, c.bFlipped ? 0 : 100);
         EXPECT_EQ(f.doc->LeadLabelText(), c.bFlipped ? "Lead Select" : "Rhythm lead");

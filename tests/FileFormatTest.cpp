@@ -9,11 +9,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <csignal>
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <limits>
+#include <sys/resource.h>
 
 namespace {
 
@@ -75,9 +75,10 @@ TEST(FileFormat, LayoutAndSizes) {
         // Blocks one after another in lead order.
         const int blocks = c.bTwelveLead ? 6 : 1;
         for (int lead = 0; lead < blocks; ++lead) {
-            const std::int8_t* record = c.bTwelveLead ? f.doc->m_leadRecord[lead].data()
-                                                      : f.doc->m_monitorRecord.data();
-            EXPECT_EQ(std::memcmp(p + 48 + lead * c.samples, record, std::size_t(c.samples)), 0) << lead;
+            const std::int8_t* record =
+                c.bTwelveLead ? f.doc->m_leadRecord[lead].data() : f.doc->m_monitorRecord.data();
+            EXPECT_EQ(std::memcmp(p + 48 + lead * c.samples, record, std::size_t(c.samples)), 0)
+                << lead;
         }
     }
 }
@@ -105,8 +106,10 @@ TEST(FileFormat, RoundTripKeepsRecordingAndSettings) {
         EXPECT_EQ(g.doc->GetTitle(), QStringLiteral("a.vecg"));
         const int leads = bTwelveLead ? kLimbLeadCount : 1;
         for (int lead = 0; lead < leads; ++lead) {
-            const auto& a = bTwelveLead ? g.doc->m_leadTrace[lead].data() : g.doc->m_monitorTrace.data();
-            const auto& b = bTwelveLead ? f.doc->m_leadTrace[lead].data() : f.doc->m_monitorTrace.data();
+            const auto& a =
+                bTwelveLead ? g.doc->m_leadTrace[lead].data() : g.doc->m_monitorTrace.data();
+            const auto& b =
+                bTwelveLead ? f.doc->m_leadTrace[lead].data() : f.doc->m_monitorTrace.data();
             EXPECT_EQ(std::vector<double>(a, a + 2345), std::vector<double>(b, b + 2345)) << lead;
         }
     }

@@ -47,5 +47,6 @@ TEST(Schemes, SystemRowFollowsTheDesktopPalette) {
     EXPECT_EQ(ToQColor(row.crChannel2), QColor(0, 128, 0));
     EXPECT_EQ(ToQColor(row.crChannel3), QColor(128, 0, 0));
     for (int i = 1; i < kSchemeCount; ++i)
-        EXPECT_EQ(table[std::size_t(i)].crBackground, DefaultSchemeTable()[std::size_t(i)].crBackground);
+        EXPECT_EQ(table[std::size_t(i)].crBackground,
+                  DefaultSchemeTable()[std::size_t(i)].crBackground);
 }

@@ -20,13 +20,15 @@ std::vector<double> ReferenceFilter(const std::vector<double>& in, double fc, do
         m += in[i];
     fw[0] = fw[1] = m * 0.1;
     for (std::size_t i = 2; i < n; ++i)
-        fw[i] = c.c2 * in[i] + c.c3 * in[i - 1] + c.c4 * in[i - 2] + c.c0 * fw[i - 1] + c.c1 * fw[i - 2];
+        fw[i] = c.c2 * in[i] + c.c3 * in[i - 1] + c.c4 * in[i - 2] + c.c0 * fw[i - 1] +
+                c.c1 * fw[i - 2];
     double m2 = 0.0;
     for (std::size_t k = 1; k <= 10; ++k)
         m2 += fw[n - k];
     bw[n - 1] = bw[n - 2] = m2 * 0.1;
     for (std::size_t j = n - 2; j-- > 0;)
-        bw[j] = c.c2 * fw[j] + c.c3 * fw[j + 1] + c.c4 * fw[j + 2] + c.c0 * bw[j + 1] + c.c1 * bw[j + 2];
+        bw[j] = c.c2 * fw[j] + c.c3 * fw[j + 1] + c.c4 * fw[j + 2] + c.c0 * bw[j + 1] +
+                c.c1 * bw[j + 2];
     return bw;
 }
 

@@ -10,7 +10,7 @@
 
 // Answers the program's questions from a script and remembers what was asked.
 class ScriptedPrompter : public Prompter {
-public:
+  public:
     Answer Ask(const QString& text, Buttons buttons, Icon) override {
         asked << text;
         if (!answers.empty()) {

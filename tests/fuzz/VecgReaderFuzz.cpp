@@ -13,7 +13,7 @@
 namespace {
 
 class SilentPrompter : public Prompter {
-public:
+  public:
     Answer Ask(const QString&, Buttons, Icon) override { return Answer::Ok; }
 };
 
@@ -41,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(doc.RhythmLead() >= 0 && doc.RhythmLead() < kLimbLeadCount);
     const int leads = doc.m_bTwelveLead ? kLimbLeadCount : 1;
     for (int lead = 0; lead < leads; ++lead) {
-        const double* trace = doc.m_bTwelveLead ? doc.m_leadTrace[lead].data() : doc.m_monitorTrace.data();
+        const double* trace =
+            doc.m_bTwelveLead ? doc.m_leadTrace[lead].data() : doc.m_monitorTrace.data();
         for (int i = 0; i < doc.m_nSamples; ++i)
             Check(std::isfinite(trace[i]));
     }
