@@ -30,7 +30,7 @@ class StderrPrompter : public Prompter {
   public:
     explicit StderrPrompter(QString context) : m_context(std::move(context)) {}
     void SetContext(const QString& context) { m_context = context; }
-    Answer Ask(const QString& text, Buttons buttons, Icon) override {
+    Answer Ask(const QString& text, Buttons buttons, Icon, const QString&) override {
         Fail(m_context + QStringLiteral(": ") + text);
         m_bFailed = true;
         return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;

@@ -20,6 +20,7 @@ void CZM540Doc::DeleteContents() {
     m_nSamples = 0;
     m_bNewRecord = 1;
     SetModifiedFlag(false);
+    m_bHasFileName = false;
     SetPathName(QDir::current().filePath(QStringLiteral("Untitled")));
 }
 
@@ -38,8 +39,10 @@ bool CZM540Doc::OnOpenDocument(const QString& path) {
     DeleteContents();
     // An empty file opens as an empty document.
     const bool bLoaded = file.size() == 0 || Serialize(file, Archive::Load);
-    if (bLoaded)
+    if (bLoaded) {
+        m_bHasFileName = true;
         SetPathName(QFileInfo(path).absoluteFilePath());
+    }
     RememberDirectory(path);
     return true;
 }
@@ -56,6 +59,7 @@ bool CZM540Doc::OnSaveDocument(const QString& path) {
         return false;
     }
     SetModifiedFlag(false);
+    m_bHasFileName = true;
     SetPathName(target);
     RememberDirectory(target);
     return true;

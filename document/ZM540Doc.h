@@ -54,6 +54,8 @@ class CZM540Doc : public QObject {
     bool IsModified() const { return m_bModified; }
     void SetModifiedFlag(bool bModified = true);
     QString GetPathName() const { return m_strPathName; }
+    // Whether the path names a file the recording was opened from or saved to ("Untitled" does not).
+    bool HasFileName() const { return m_bHasFileName; }
     QString GetTitle() const;
     void UpdateAllViews() { emit updated(); }
 
@@ -99,4 +101,5 @@ class CZM540Doc : public QObject {
     Prompter& m_prompter;
     std::int32_t m_bModified = 0;
     QString m_strPathName;
+    bool m_bHasFileName = false;
 };

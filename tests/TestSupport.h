@@ -11,7 +11,7 @@
 // Answers the program's questions from a script and remembers what was asked.
 class ScriptedPrompter : public Prompter {
   public:
-    Answer Ask(const QString& text, Buttons buttons, Icon) override {
+    Answer Ask(const QString& text, Buttons buttons, Icon, const QString&) override {
         asked << text;
         if (!answers.empty()) {
             const Answer a = answers.front();
@@ -20,9 +20,23 @@ class ScriptedPrompter : public Prompter {
         }
         return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
     }
+    QString AskFileName(FileDialog kind, const QString& directory, const QString& proposedName,
+                        const QString& filter) override {
+        fileDialogs << QStringLiteral("%1|%2|%3|%4")
+                           .arg(kind == FileDialog::Open ? "open" : "save", directory, proposedName,
+                                filter);
+        if (fileNames.empty())
+            return QString();
+        const QString name = fileNames.front();
+        fileNames.pop_front();
+        return name;
+    }
 
     QStringList asked;
     std::deque<Answer> answers;
+    // Each file dialog as "open|save", directory, proposed name and filter, joined by '|'.
+    QStringList fileDialogs;
+    std::deque<QString> fileNames;
 };
 
 QByteArray ReadAll(const QString& path);

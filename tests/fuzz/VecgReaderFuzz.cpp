@@ -14,7 +14,7 @@ namespace {
 
 class SilentPrompter : public Prompter {
   public:
-    Answer Ask(const QString&, Buttons, Icon) override { return Answer::Ok; }
+    Answer Ask(const QString&, Buttons, Icon, const QString&) override { return Answer::Ok; }
 };
 
 void Check(bool condition) {

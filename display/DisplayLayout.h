@@ -1,0 +1,56 @@
+#pragma once
+
+#include <array>
+
+// The grid fitted into the view and the rows where each lead is drawn. Plain integer geometry;
+// every division truncates toward zero.
+struct GridRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool operator==(const GridRect&) const = default;
+};
+
+struct GridLayout {
+    GridRect rc;
+    int W = 0;    // grid width
+    int H = 0;    // grid height
+    int half = 0; // W / 2: x offset of the right-hand 12-lead column
+    bool operator==(const GridLayout&) const = default;
+};
+
+constexpr int kMajorAcross = 50;
+constexpr int kMajorDown = 32;
+constexpr int kSamplesPerWidth = 3000; // 10 s across the grid
+constexpr int kColumnSamples = 1500;   // 5 s per 12-lead column
+constexpr int kAmplitudeDivisor = 528; // 16 x 33: 33 units (1 mV) span two major divisions
+constexpr double kRecordedScale = 0.001893939393939394; // 1 / 528
+
+GridLayout LayoutGrid(int clientWidth, int clientHeight);
+
+// One row of the 12-lead layout: rows 0 to 2 carry two leads, row 3 is the rhythm strip.
+struct TwelveLeadRow {
+    const char* leftLabel; // the rhythm row's label is " Rhythm %s"
+    int leftLead;
+    const char* rightLabel; // null for the rhythm row
+    int rightLead;
+    double baseline;     // fraction of H below the grid's top
+    double labelU;       // label bottom, in units of H / 20
+    double separatorEndU; // separator end, in units of H / 20
+};
+extern const std::array<TwelveLeadRow, 4> kTwelveLeadRows;
+constexpr int kRhythmRow = 3;
+
+int TwelveLeadBaseline(const GridLayout& g, int row);
+int TwelveLeadLabelY(const GridLayout& g, int row);
+int SeparatorEndY(const GridLayout& g, int row);
+// Baseline of monitoring strip k (1 to 4; 5 lies just below the grid).
+int MonitorBaseline(const GridLayout& g, int strip);
+
+// x of the sample at position k of a row starting at x0.
+inline int SampleX(const GridLayout& g, int x0, int k) { return x0 + (k * g.W) / kSamplesPerWidth; }
+// y of a recorded (processed) value: truncated after subtracting from the baseline.
+int RecordedY(const GridLayout& g, int y0, double v);
+// y of a live sample: the amplitude is truncated first.
+inline int LiveY(const GridLayout& g, int y0, int v) { return y0 - (v * g.H) / kAmplitudeDivisor; }
+
+// The pen channel (1 to 3) of a lead: I and aVR 1, II and aVL 2, III and aVF 3.
+inline int ChannelOfLead(int lead) { return lead % 3 + 1; }

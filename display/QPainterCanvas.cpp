@@ -1,0 +1,107 @@
+#include "QPainterCanvas.h"
+
+#include "SystemColours.h"
+
+#include <QFontMetrics>
+
+namespace {
+
+Qt::PenStyle ToQtStyle(PenStyle style) {
+    switch (style) {
+    case PenStyle::Dash:
+        return Qt::DashLine;
+    case PenStyle::Dot:
+        return Qt::DotLine;
+    case PenStyle::Null:
+        return Qt::NoPen;
+    case PenStyle::Solid:
+        break;
+    }
+    return Qt::SolidLine;
+}
+
+} // namespace
+
+QPainterCanvas::QPainterCanvas(QPainter& painter) : m_p(painter) {
+    m_line.reserve(4096);
+    m_p.setRenderHint(QPainter::Antialiasing, false);
+    m_p.setBrush(Qt::NoBrush);
+}
+
+QPainterCanvas::~QPainterCanvas() { Flush(); }
+
+void QPainterCanvas::Flush() {
+    if (m_line.size() >= 2)
+        m_p.drawPolyline(m_line);
+    m_line.resize(0);
+}
+
+void QPainterCanvas::SelectPen(const CanvasPen& pen) {
+    Flush();
+    QPen qpen(ToQColor(pen.colour), pen.width, ToQtStyle(pen.style));
+    qpen.setCosmetic(pen.width == 0);
+    qpen.setCapStyle(Qt::FlatCap);
+    qpen.setJoinStyle(Qt::MiterJoin);
+    m_p.setPen(qpen);
+}
+
+void QPainterCanvas::SelectFont(const QFont& font) {
+    Flush();
+    m_p.setFont(font);
+}
+
+void QPainterCanvas::SetClipRect(std::optional<QRect> rect) {
+    Flush();
+    if (rect)
+        m_p.setClipRect(*rect, Qt::IntersectClip);
+    else
+        m_p.setClipping(false);
+}
+
+void QPainterCanvas::MoveTo(int x, int y) {
+    Flush();
+    m_current = QPoint(x, y);
+}
+
+void QPainterCanvas::LineTo(int x, int y) {
+    if (m_line.isEmpty())
+        m_line.append(m_current);
+    m_current = QPoint(x, y);
+    m_line.append(m_current);
+}
+
+void QPainterCanvas::TextOut(int x, int y, const QString& text) {
+    Flush();
+    const QFontMetrics fm(m_p.font(), m_p.device());
+    const int width = fm.horizontalAdvance(text);
+    const int left = (m_nAlign & AlignRight) ? x - width : x;
+    const int top = (m_nAlign & AlignBottom) ? y - fm.height() : y;
+    if (!m_bTransparent)
+        m_p.fillRect(QRect(left, top, width, fm.height()), ToQColor(m_crBk));
+    const QPen pen = m_p.pen();
+    m_p.setPen(ToQColor(m_crText));
+    m_p.drawText(left, top + fm.ascent(), text);
+    m_p.setPen(pen);
+}
+
+void QPainterCanvas::SetPixel(int x, int y, ColourRef colour) {
+    Flush();
+    m_p.fillRect(QRect(x, y, 1, 1), ToQColor(colour));
+}
+
+void QPainterCanvas::FillRect(const QRect& rect, ColourRef colour) {
+    Flush();
+    m_p.fillRect(rect, ToQColor(colour));
+}
+
+void QPainterCanvas::FillCircle(int x, int y, int diameter, ColourRef colour) {
+    Flush();
+    const QPen pen = m_p.pen();
+    m_p.setPen(Qt::NoPen);
+    m_p.setBrush(ToQColor(colour));
+    m_p.setRenderHint(QPainter::Antialiasing, true);
+    m_p.drawEllipse(QRectF(x - diameter / 2.0, y - diameter / 2.0, diameter, diameter));
+    m_p.setRenderHint(QPainter::Antialiasing, false);
+    m_p.setBrush(Qt::NoBrush);
+    m_p.setPen(pen);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "Canvas.h"
+
+#include <QPoint>
+
+// Draws one row of a trace: a move to the first sample's point, then a line to each sample's
+// point that differs from the last point drawn (the first sample included).
+template <typename PointOf> void DrawTrace(Canvas& dc, int count, PointOf pointOf) {
+    QPoint last = pointOf(0);
+    dc.MoveTo(last.x(), last.y());
+    for (int k = 0; k < count; ++k) {
+        const QPoint p = pointOf(k);
+        if (p != last) {
+            dc.LineTo(p.x(), p.y());
+            last = p;
+        }
+    }
+}
+
+inline CanvasPen SolidPen(ColourRef colour) { return CanvasPen{PenStyle::Solid, 0, colour}; }
