@@ -3,7 +3,7 @@
 #include "TestSupport.h"
 
 #include <QFile>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path());
 
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
