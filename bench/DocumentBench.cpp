@@ -1,39 +1,12 @@
 // Whole-record processing and file loading of full recordings.
-#include "ProfileSettings.h"
-#include "Prompter.h"
-#include "ZM540Doc.h"
+#include "BenchSupport.h"
 
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#include <memory>
-#include <random>
 
 namespace {
-
-class SilentPrompter : public Prompter {
-  public:
-    Answer Ask(const QString&, Buttons, Icon, const QString&) override { return Answer::Ok; }
-};
-
-struct FullDocument {
-    ProfileSettings settings;
-    SilentPrompter prompter;
-    std::unique_ptr<CZM540Doc> doc = std::make_unique<CZM540Doc>(settings, prompter);
-
-    explicit FullDocument(bool bTwelveLead) {
-        doc->m_bTwelveLead = bTwelveLead;
-        std::mt19937 gen(1);
-        std::uniform_int_distribution<int> byte(-128, 127);
-        for (auto& record : doc->m_leadRecord)
-            for (auto& v : record)
-                v = std::int8_t(byte(gen));
-        for (auto& v : doc->m_monitorRecord)
-            v = std::int8_t(byte(gen));
-        doc->m_nSamples = doc->Capacity();
-    }
-};
 
 void ProcessRecord(benchmark::State& state, bool bTwelveLead) {
     FullDocument full(bTwelveLead);

@@ -31,7 +31,9 @@ GridLayout LayoutGrid(int cw, int ch) {
 }
 
 namespace {
-int Unit(const GridLayout& g) { return g.H / 20; }
+int Unit(const GridLayout& g) {
+    return g.H / 20;
+}
 } // namespace
 
 int TwelveLeadBaseline(const GridLayout& g, int row) {

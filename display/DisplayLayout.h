@@ -32,8 +32,8 @@ struct TwelveLeadRow {
     int leftLead;
     const char* rightLabel; // null for the rhythm row
     int rightLead;
-    double baseline;     // fraction of H below the grid's top
-    double labelU;       // label bottom, in units of H / 20
+    double baseline;      // fraction of H below the grid's top
+    double labelU;        // label bottom, in units of H / 20
     double separatorEndU; // separator end, in units of H / 20
 };
 extern const std::array<TwelveLeadRow, 4> kTwelveLeadRows;
@@ -46,11 +46,17 @@ int SeparatorEndY(const GridLayout& g, int row);
 int MonitorBaseline(const GridLayout& g, int strip);
 
 // x of the sample at position k of a row starting at x0.
-inline int SampleX(const GridLayout& g, int x0, int k) { return x0 + (k * g.W) / kSamplesPerWidth; }
+inline int SampleX(const GridLayout& g, int x0, int k) {
+    return x0 + (k * g.W) / kSamplesPerWidth;
+}
 // y of a recorded (processed) value: truncated after subtracting from the baseline.
 int RecordedY(const GridLayout& g, int y0, double v);
 // y of a live sample: the amplitude is truncated first.
-inline int LiveY(const GridLayout& g, int y0, int v) { return y0 - (v * g.H) / kAmplitudeDivisor; }
+inline int LiveY(const GridLayout& g, int y0, int v) {
+    return y0 - (v * g.H) / kAmplitudeDivisor;
+}
 
 // The pen channel (1 to 3) of a lead: I and aVR 1, II and aVL 2, III and aVF 3.
-inline int ChannelOfLead(int lead) { return lead % 3 + 1; }
+inline int ChannelOfLead(int lead) {
+    return lead % 3 + 1;
+}

@@ -79,9 +79,10 @@ void DrawTwelveLeadBackground(Canvas& dc, const GridLayout& g, const BackgroundS
         dc.LineTo(xRight, SeparatorEndY(g, row));
         dc.TextOut(xRight, y, QString::fromLatin1(r.rightLabel));
     }
-    const QString rhythm = QString::fromLatin1(kTwelveLeadRows[kRhythmRow].leftLabel)
-                               .replace(QLatin1String("%s"),
-                                        QLatin1String(kLeadNames[std::size_t(SafeLimbLead(rhythmLead))]));
+    const QString rhythm =
+        QString::fromLatin1(kTwelveLeadRows[kRhythmRow].leftLabel)
+            .replace(QLatin1String("%s"),
+                     QLatin1String(kLeadNames[std::size_t(SafeLimbLead(rhythmLead))]));
     dc.TextOut(g.rc.left, TwelveLeadLabelY(g, kRhythmRow), rhythm);
 }
 

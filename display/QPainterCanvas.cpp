@@ -3,6 +3,10 @@
 #include "SystemColours.h"
 
 #include <QFontMetrics>
+#include <QPaintDevice>
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -28,11 +32,23 @@ QPainterCanvas::QPainterCanvas(QPainter& painter) : m_p(painter) {
     m_p.setBrush(Qt::NoBrush);
 }
 
-QPainterCanvas::~QPainterCanvas() { Flush(); }
+QPainterCanvas::~QPainterCanvas() {
+    Flush();
+}
 
 void QPainterCanvas::Flush() {
-    if (m_line.size() >= 2)
+    if (m_line.size() == 2 && m_bPixelRects &&
+        (m_line[0].x() == m_line[1].x() || m_line[0].y() == m_line[1].y())) {
+        // A solid one-pixel grid line drawn as a rectangle: several times faster than the
+        // line rasteriser. Like any line here it leaves its last pixel out.
+        const QPoint a = m_line[0], b = m_line[1];
+        const QRect r = a.x() == b.x()
+                            ? QRect(a.x(), std::min(a.y(), b.y() + 1), 1, std::abs(b.y() - a.y()))
+                            : QRect(std::min(a.x(), b.x() + 1), a.y(), std::abs(b.x() - a.x()), 1);
+        m_p.fillRect(r, m_p.pen().color());
+    } else if (m_line.size() >= 2) {
         m_p.drawPolyline(m_line);
+    }
     m_line.resize(0);
 }
 
@@ -43,6 +59,11 @@ void QPainterCanvas::SelectPen(const CanvasPen& pen) {
     qpen.setCapStyle(Qt::FlatCap);
     qpen.setJoinStyle(Qt::MiterJoin);
     m_p.setPen(qpen);
+    // One logical unit is one device pixel only on an unscaled raster target.
+    const QPaintDevice* device = m_p.device();
+    m_bPixelRects = pen.style == PenStyle::Solid && pen.width == 0 &&
+                    m_p.worldTransform().type() <= QTransform::TxTranslate && device &&
+                    device->devicePixelRatioF() == 1.0 && device->devType() == QInternal::Image;
 }
 
 void QPainterCanvas::SelectFont(const QFont& font) {

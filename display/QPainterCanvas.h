@@ -35,6 +35,7 @@ class QPainterCanvas : public Canvas {
     QPoint m_current;
     int m_nAlign = AlignLeft | AlignTop;
     bool m_bTransparent = false;
+    bool m_bPixelRects = false; // lines of the current pen may be drawn as one-pixel rectangles
     ColourRef m_crText = 0;
     ColourRef m_crBk = 0xFFFFFF;
 };

@@ -27,7 +27,8 @@ void DrawTwelveLeadRecord(Canvas& dc, const GridLayout& g, const SchemeColours& 
             const TwelveLeadRow& r = kTwelveLeadRows[std::size_t(row)];
             const int y0 = TwelveLeadBaseline(g, row);
             dc.SelectPen(SolidPen(ChannelColour(colours, row + 1)));
-            DrawRecordedRow(dc, g, g.rc.left, y0, doc.m_leadTrace[std::size_t(r.leftLead)].data() + s, n);
+            DrawRecordedRow(dc, g, g.rc.left, y0,
+                            doc.m_leadTrace[std::size_t(r.leftLead)].data() + s, n);
             DrawRecordedRow(dc, g, g.rc.left + g.half, y0,
                             doc.m_leadTrace[std::size_t(r.rightLead)].data() + s, n);
         }
@@ -50,7 +51,8 @@ void DrawMonitorRecord(Canvas& dc, const GridLayout& g, const SchemeColours& col
     dc.SetBkMode(true);
     for (int i = 0, strip = 1; i < N; ++strip) {
         const int c = std::min(kSamplesPerWidth, N - i);
-        DrawRecordedRow(dc, g, g.rc.left, MonitorBaseline(g, strip), doc.m_monitorTrace.data() + i, c);
+        DrawRecordedRow(dc, g, g.rc.left, MonitorBaseline(g, strip), doc.m_monitorTrace.data() + i,
+                        c);
         i += c;
     }
 }

@@ -18,4 +18,6 @@ template <typename PointOf> void DrawTrace(Canvas& dc, int count, PointOf pointO
     }
 }
 
-inline CanvasPen SolidPen(ColourRef colour) { return CanvasPen{PenStyle::Solid, 0, colour}; }
+inline CanvasPen SolidPen(ColourRef colour) {
+    return CanvasPen{PenStyle::Solid, 0, colour};
+}

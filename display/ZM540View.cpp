@@ -31,9 +31,11 @@ void CZM540View::RebuildBackground() {
     m_nClientHeight = height();
     m_grid = LayoutGrid(m_nClientWidth, m_nClientHeight);
 
+    // The picture is kept between rebuilds of the same size: only its pixels are redrawn.
     const qreal dpr = devicePixelRatioF();
-    m_background = QImage(QSize(m_nClientWidth, m_nClientHeight) * dpr,
-                          QImage::Format_ARGB32_Premultiplied);
+    const QSize pixels = QSize(m_nClientWidth, m_nClientHeight) * dpr;
+    if (m_background.size() != pixels)
+        m_background = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     m_background.setDevicePixelRatio(dpr);
     m_background.fill(ToQColor(m_colours.crBackground));
 
@@ -64,7 +66,9 @@ void CZM540View::DrawTwelveLeadRecord(Canvas& dc) {
     m_bPainting = 0;
 }
 
-void CZM540View::DrawMonitorRecord(Canvas& dc) { ::DrawMonitorRecord(dc, m_grid, m_colours, m_doc); }
+void CZM540View::DrawMonitorRecord(Canvas& dc) {
+    ::DrawMonitorRecord(dc, m_grid, m_colours, m_doc);
+}
 
 void CZM540View::resizeEvent(QResizeEvent* event) {
     m_bBackgroundStale = true;
