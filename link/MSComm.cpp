@@ -1,0 +1,99 @@
+#include "MSComm.h"
+
+#include "QtSerialBackend.h"
+
+#include <algorithm>
+
+namespace {
+
+// Without a factory, port n is the n-th standard serial device.
+std::unique_ptr<SerialBackend> DefaultBackend(int port) {
+#ifdef Q_OS_WIN
+    return std::make_unique<QtSerialBackend>(QStringLiteral("COM%1").arg(port));
+#else
+    return std::make_unique<QtSerialBackend>(QStringLiteral("/dev/ttyS%1").arg(port - 1));
+#endif
+}
+
+CMSComm::BackendFactory& Factory() {
+    static CMSComm::BackendFactory factory = DefaultBackend;
+    return factory;
+}
+
+} // namespace
+
+void CMSComm::SetBackendFactory(BackendFactory factory) {
+    Factory() = factory ? std::move(factory) : BackendFactory(DefaultBackend);
+}
+
+CMSComm::CMSComm(QObject* parent) : QObject(parent) {
+    m_settings = *PortSettings::Parse(m_strSettings);
+}
+
+CMSComm::~CMSComm() = default;
+
+bool CMSComm::SetSettings(const QString& settings) {
+    const std::optional<PortSettings> parsed = PortSettings::Parse(settings);
+    if (!parsed) {
+        m_strLastError = QStringLiteral("Invalid port settings \"%1\"").arg(settings);
+        return false;
+    }
+    m_strSettings = settings;
+    m_settings = *parsed;
+    return true;
+}
+
+bool CMSComm::SetPortOpen(bool bOpen) {
+    if (!bOpen) {
+        if (m_backend)
+            m_backend->Close();
+        m_backend.reset();
+        return true;
+    }
+    if (GetPortOpen())
+        return true;
+    m_backend = Factory()(m_nCommPort);
+    if (!m_backend) {
+        m_strLastError = QStringLiteral("Port %1 does not exist").arg(m_nCommPort);
+        return false;
+    }
+    connect(m_backend.get(), &SerialBackend::dataReady, this, &CMSComm::OnDataReady);
+    connect(m_backend.get(), &SerialBackend::lineFailed, this, [this](const QString& message) {
+        m_strLastError = message;
+        emit lineFailed(message);
+    });
+    QString error;
+    if (!m_backend->Open(m_settings, &error)) {
+        m_strLastError = error;
+        m_backend.reset();
+        return false;
+    }
+    return true;
+}
+
+bool CMSComm::GetPortOpen() const {
+    return m_backend && m_backend->IsOpen();
+}
+
+bool CMSComm::SetOutput(const QByteArray& bytes) {
+    if (!GetPortOpen()) {
+        m_strLastError = QStringLiteral("The port is not open");
+        return false;
+    }
+    return m_backend->Write(bytes);
+}
+
+short CMSComm::GetInBufferCount() const {
+    return GetPortOpen() ? short(std::min<qint64>(m_backend->BytesWaiting(), 32767)) : 0;
+}
+
+QByteArray CMSComm::GetInput() {
+    return GetPortOpen() ? m_backend->ReadAll() : QByteArray();
+}
+
+void CMSComm::OnDataReady() {
+    if (m_nRThreshold > 0 && GetPortOpen() && m_backend->BytesWaiting() >= m_nRThreshold) {
+        m_nCommEvent = kEventReceive;
+        emit OnComm();
+    }
+}
