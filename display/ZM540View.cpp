@@ -1,6 +1,7 @@
 #include "ZM540View.h"
 
 #include "EcgBackground.h"
+#include "LivePainting.h"
 #include "ProfileSettings.h"
 #include "QPainterCanvas.h"
 #include "RecordDrawing.h"
@@ -16,6 +17,16 @@ CZM540View::CZM540View(CZM540Doc& doc, ProfileSettings& settings, QWidget* paren
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(1, 1);
+    m_pMonitorRing = doc.m_monitorRing.data();
+    for (std::size_t k = 0; k < m_pLeadRing.size(); ++k)
+        m_pLeadRing[k] = doc.m_leadRing[k].data();
+    m_bViewTwelveLead = doc.m_bTwelveLead;
+    connect(&m_comm, &CMSComm::OnComm, this, &CZM540View::OnCommEvent);
+    connect(&m_comm, &CMSComm::lineFailed, this, &CZM540View::OnLineFailed);
+}
+
+CZM540View::~CZM540View() {
+    OnDestroy();
 }
 
 void CZM540View::OnUpdate() {
@@ -72,13 +83,39 @@ void CZM540View::DrawMonitorRecord(Canvas& dc) {
 
 void CZM540View::resizeEvent(QResizeEvent* event) {
     m_bBackgroundStale = true;
+    if (m_bAcquiring) {
+        // A monitoring session redraws its whole page in the new layout.
+        m_bRedrawAll = 1;
+        m_bSweepRestart = 1;
+    }
     QWidget::resizeEvent(event);
+}
+
+void CZM540View::ShowOnWindow(const QImage& image) {
+    QPainter window(this);
+    window.drawImage(0, 0, image);
 }
 
 void CZM540View::paintEvent(QPaintEvent*) {
     if (m_bBackgroundStale || m_nClientWidth != width() || m_nClientHeight != height())
         RebuildBackground();
-    // Draw on a copy so that the background itself stays as built.
+
+    if (m_bAcquiring && !m_bViewTwelveLead) {
+        // The sweep draws over what the window already shows; the page move wipes it.
+        if (m_bRedrawAll || m_window.size() != m_background.size()) {
+            m_window = m_background.copy();
+            m_bRedrawAll = 0;
+        }
+        {
+            QPainter painter(&m_window);
+            QPainterCanvas dc(painter);
+            PaintMonitorLive(dc, *this, m_grid, m_colours);
+        }
+        ShowOnWindow(m_window);
+        return;
+    }
+
+    // Everything else is drawn on a fresh copy of the background.
     if (m_frame.size() != m_background.size())
         m_frame = QImage(m_background.size(), m_background.format());
     m_frame.setDevicePixelRatio(m_background.devicePixelRatio());
@@ -88,8 +125,10 @@ void CZM540View::paintEvent(QPaintEvent*) {
         painter.drawImage(0, 0, m_background);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         QPainterCanvas dc(painter);
-        OnDraw(dc);
+        if (m_bAcquiring)
+            PaintTwelveLeadLive(dc, *this, m_grid, m_colours, m_doc.m_nRhythmLead);
+        else
+            OnDraw(dc);
     }
-    QPainter window(this);
-    window.drawImage(0, 0, m_frame);
+    ShowOnWindow(m_frame);
 }

@@ -58,6 +58,8 @@ class CZM540Doc : public QObject {
     bool HasFileName() const { return m_bHasFileName; }
     QString GetTitle() const;
     void UpdateAllViews() { emit updated(); }
+    // Where the document's messages and questions go; the views use it too.
+    Prompter& GetPrompter() const { return m_prompter; }
 
     void CaptureRecord(int tail, int head);
     void ProcessRecord();
