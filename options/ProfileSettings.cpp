@@ -16,6 +16,24 @@ QString KeyPath(const ProfileEntry& e) {
 
 } // namespace
 
+std::array<QString, 4> DefaultPortDevices() {
+    std::array<QString, 4> devices;
+    for (int i = 0; i < 4; ++i) {
+#ifdef Q_OS_WIN
+        devices[std::size_t(i)] = QStringLiteral("COM%1").arg(i + 1);
+#else
+        devices[std::size_t(i)] = QStringLiteral("/dev/ttyS%1").arg(i);
+#endif
+    }
+    return devices;
+}
+
+namespace {
+QString PortDeviceKey(int i) {
+    return QStringLiteral("General/Port%1Device").arg(i + 1);
+}
+} // namespace
+
 std::vector<ProfileEntry> ProfileEntries(ProfileSettings& s) {
     SchemeColours& user = s.UserScheme();
     return {
@@ -56,6 +74,10 @@ std::vector<ProfileEntry> ProfileEntries(ProfileSettings& s) {
 void LoadSettings(QSettings& profile, ProfileSettings& settings) {
     settings.InitDir =
         profile.value(QStringLiteral("General/InitDir"), QStringLiteral(".")).toString();
+    const std::array<QString, 4> devices = DefaultPortDevices();
+    for (int i = 0; i < 4; ++i)
+        settings.PortDevice[std::size_t(i)] =
+            profile.value(PortDeviceKey(i), devices[std::size_t(i)]).toString();
     for (const ProfileEntry& e : ProfileEntries(settings)) {
         bool ok = false;
         const qlonglong v = profile.value(KeyPath(e)).toLongLong(&ok);
@@ -67,6 +89,8 @@ void LoadSettings(QSettings& profile, ProfileSettings& settings) {
 
 void SaveSettings(QSettings& profile, ProfileSettings& settings) {
     profile.setValue(QStringLiteral("General/InitDir"), settings.InitDir);
+    for (int i = 0; i < 4; ++i)
+        profile.setValue(PortDeviceKey(i), settings.PortDevice[std::size_t(i)]);
     for (const ProfileEntry& e : ProfileEntries(settings))
         profile.setValue(KeyPath(e), *e.value);
     profile.sync();

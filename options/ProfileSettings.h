@@ -10,6 +10,8 @@
 
 class QSettings;
 
+std::array<QString, 4> DefaultPortDevices();
+
 // Monochrome and colour members of the print option pairs.
 constexpr int kMono = 0;
 constexpr int kColour = 1;
@@ -20,6 +22,8 @@ using PrintPair = std::array<std::int32_t, 2>;
 // user row of the scheme table, which is why the table is part of the block.
 struct ProfileSettings {
     QString InitDir = ".";
+    // The serial device of each port number 1 to 4 (COM1 to COM4 where the platform names them).
+    std::array<QString, 4> PortDevice = DefaultPortDevices();
     std::int32_t Scheme = 0;
     std::int32_t COMS = -1;
     std::int32_t InitDirSel = 0;

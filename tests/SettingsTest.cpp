@@ -70,8 +70,9 @@ TEST(Settings, EmptyProfileGivesDefaultsAndASaveWritesEveryKey) {
 
     SaveSettings(*p.Open(), s);
     auto profile = p.Open();
-    EXPECT_EQ(profile->allKeys().size(), std::size(kDefaults) + 1);
+    EXPECT_EQ(profile->allKeys().size(), std::size(kDefaults) + 1 + 4);
     EXPECT_EQ(profile->value("General/InitDir").toString(), ".");
+    EXPECT_EQ(profile->value("General/Port1Device").toString(), DefaultPortDevices()[0]);
     for (const Expected& e : kDefaults)
         EXPECT_EQ(profile->value(e.key).toLongLong(), e.value) << e.key;
 
@@ -97,6 +98,7 @@ TEST(Settings, SaveLoadRoundTrip) {
     s.GridSelect = {1, 0};
     s.TraceSize = {-7, 5};
     s.UserScheme().crBackground = 0x0000FF;
+    s.PortDevice[2] = "/dev/ttyUSB0";
     SaveSettings(*p.Open(), s);
 
     ProfileSettings t;
@@ -112,6 +114,7 @@ TEST(Settings, SaveLoadRoundTrip) {
     EXPECT_EQ(t.GridSelect, (PrintPair{1, 0}));
     EXPECT_EQ(t.TraceSize, (PrintPair{-7, 5}));
     EXPECT_EQ(t.UserScheme().crBackground, 0x0000FFu);
+    EXPECT_EQ(t.PortDevice[2], "/dev/ttyUSB0");
 }
 
 TEST(Settings, UserColoursAreTheUserSchemeRow) {
