@@ -1,0 +1,106 @@
+#include "Commands.h"
+
+#include "ZM540Doc.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// clang-format off
+constexpr std::array<CommandInfo, 23> kCommands = {{
+    {ID_FILE_NEW, "&New\tCtrl+N", "Ctrl+N",
+     "Clears all memory and ready for a new ECG", "New ECG", ":/icons/new.svg", false},
+    {ID_FILE_OPEN, "&Open...\tCtrl+O", "Ctrl+O",
+     "Open an existing ECG file", "Open", ":/icons/open.svg", false},
+    {ID_FILE_SAVE, "&Save\tCtrl+S", "Ctrl+S",
+     "Save the ECG file", "Save", ":/icons/save.svg", false},
+    {ID_FILE_SAVE_AS, "Save &As...", "",
+     "Save the ECG to a new file", "Save As", nullptr, false},
+    {ID_FILE_PRINT, "&Print...\tCtrl+P", "Ctrl+P",
+     "Print the ECG", "Print", ":/icons/print.svg", false},
+    {ID_FILE_PRINT_PREVIEW, "Print Pre&view", "",
+     "Display full pages", "Print Preview", ":/icons/preview.svg", false},
+    {ID_FILE_PRINT_SETUP, "P&rint Setup...", "",
+     "Change the printer and printing options", "Print Setup", nullptr, false},
+    {ID_APP_EXIT, "E&xit", "",
+     "Quit the application; prompts to save documents", "Exit", nullptr, false},
+    {ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Ctrl+Z;Alt+Backspace",
+     "Undo the last action", "Undo", nullptr, false},
+    {ID_EDIT_CUT, "Cu&t\tCtrl+X", "Ctrl+X;Shift+Del",
+     "Cut the selection and put it on the Clipboard", "Cut", nullptr, false},
+    {ID_EDIT_COPY, "&Copy\tCtrl+C", "Ctrl+C;Ctrl+Ins",
+     "Copy the selection and put it on the Clipboard", "Copy", ":/icons/copy.svg", false},
+    {ID_EDIT_PASTE, "&Paste\tCtrl+V", "Ctrl+V;Shift+Ins",
+     "Insert Clipboard contents", "Paste", nullptr, false},
+    {ID_OPTIONS, "&Options...", "",
+     "Setup and options for ZM540", "Setup", ":/icons/options.svg", false},
+    {ID_VIEW_TOOLBAR, "&Toolbar", "",
+     "Show or hide the toolbar", "Toggle ToolBar", nullptr, true},
+    {ID_VIEW_STATUS_BAR, "&Status Bar", "",
+     "Show or hide the status bar", "Toggle StatusBar", nullptr, true},
+    {ID_APP_ABOUT, "&About ZM540...", "",
+     "Display program information, version number and copyright", "About",
+     ":/icons/about.svg", false},
+    {ID_TWELVE_LEAD_MONITOR, nullptr, "",
+     "Selects full 12 leads system or single rhythm lead monitoring", "12 Lead/Monitor",
+     ":/icons/twelvelead.svg", true},
+    {ID_RECORD, nullptr, "",
+     "Starting and stopping recording", "Record", nullptr, true},
+    {IDC_LEAD_SELECT, nullptr, "",
+     "Rhythm lead selection", "Lead Select", nullptr, false, true},
+    {IDC_FILTER_SELECT, nullptr, "",
+     "Select filter class", "Filter", nullptr, false, true},
+    {ID_FILE_MRU_FILE1, nullptr, "", "Open this document", nullptr, nullptr, false},
+    {CommandId(ID_FILE_MRU_FILE1 + 1), nullptr, "", "Open this document", nullptr, nullptr, false},
+    {CommandId(ID_FILE_MRU_FILE1 + 2), nullptr, "", "Open this document", nullptr, nullptr, false},
+}};
+// clang-format on
+
+static_assert(kRecentFileCount == 3, "the table holds three recent-file entries");
+
+} // namespace
+
+std::span<const CommandInfo> CommandTable() {
+    return kCommands;
+}
+
+const CommandInfo* FindCommand(int id) {
+    const auto it = std::find_if(kCommands.begin(), kCommands.end(),
+                                 [id](const CommandInfo& c) { return c.id == id; });
+    return it == kCommands.end() ? nullptr : &*it;
+}
+
+std::vector<CommandState> ComputeCommandStates(const CZM540Doc& doc, bool bAcquiring) {
+    const bool bNewRecord = doc.m_bNewRecord != 0;
+    const bool bTwelveLead = doc.m_bTwelveLead != 0;
+    const bool bIdle = !bAcquiring;
+
+    std::vector<CommandState> states = {
+        {ID_RECORD, bNewRecord, bAcquiring,
+         bTwelveLead ? QStringLiteral("Record") : QStringLiteral("Monitor")},
+        {IDC_LEAD_SELECT, bNewRecord && bIdle, false, {}},
+        {IDC_LEAD_LABEL, true, false, doc.LeadLabelText()},
+        {ID_TWELVE_LEAD_MONITOR, bNewRecord && bIdle, bTwelveLead, {}},
+        {ID_FILE_SAVE, bIdle && doc.IsModified(), false, {}},
+        // Nothing in the program edits, so these are never available.
+        {ID_EDIT_UNDO, false, false, {}},
+        {ID_EDIT_CUT, false, false, {}},
+        {ID_EDIT_PASTE, false, false, {}},
+    };
+    // Everything that would read, replace or print the document waits for the session's end;
+    // the recent files open a document just as Open does.
+    for (int id : {int(IDC_FILTER_SELECT), int(ID_FILE_NEW), int(ID_FILE_OPEN),
+                   int(ID_FILE_SAVE_AS), int(ID_FILE_PRINT_SETUP), int(ID_FILE_PRINT),
+                   int(ID_FILE_PRINT_PREVIEW), int(ID_EDIT_COPY), int(ID_OPTIONS)})
+        states.push_back({id, bIdle, false, {}});
+    for (int i = 0; i < kRecentFileCount; ++i)
+        states.push_back({ID_FILE_MRU_FILE1 + i, bIdle, false, {}});
+    return states;
+}
+
+const CommandState* FindState(const std::vector<CommandState>& states, int id) {
+    const auto it = std::find_if(states.begin(), states.end(),
+                                 [id](const CommandState& s) { return s.id == id; });
+    return it == states.end() ? nullptr : &*it;
+}

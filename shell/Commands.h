@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+
+#include <span>
+#include <vector>
+
+class CZM540Doc;
+
+// Command and control identifiers of the main window. The numbers are the program's own and
+// stay as they are.
+enum CommandId : int {
+    ID_RECORD = 1000,
+    IDC_LEAD_SELECT = 1001,
+    IDC_LEAD_LABEL = 1010,
+    IDC_FILTER_SELECT = 1013,
+    ID_OPTIONS = 32772,
+    ID_TWELVE_LEAD_MONITOR = 32774,
+    ID_FILE_NEW = 57600,
+    ID_FILE_OPEN = 57601,
+    ID_FILE_SAVE = 57603,
+    ID_FILE_SAVE_AS = 57604,
+    ID_FILE_PRINT_SETUP = 57606,
+    ID_FILE_PRINT = 57607,
+    ID_FILE_PRINT_PREVIEW = 57609,
+    ID_FILE_MRU_FILE1 = 57616,
+    ID_EDIT_COPY = 57634,
+    ID_EDIT_CUT = 57635,
+    ID_EDIT_PASTE = 57637,
+    ID_EDIT_UNDO = 57643,
+    ID_APP_ABOUT = 57664,
+    ID_APP_EXIT = 57665,
+    ID_VIEW_TOOLBAR = 59392,
+    ID_VIEW_STATUS_BAR = 59393,
+};
+
+// Entries of the recent-file list on the File menu.
+constexpr int kRecentFileCount = 3;
+
+// One command of the main window: what its menu item, shortcuts, status prompt, tool tip and
+// toolbar icon are. A command without menu text lives on a bar only.
+struct CommandInfo {
+    CommandId id;
+    const char* menuText;  // "\t" separates the shortcut shown at the right
+    const char* shortcuts; // ';'-separated key sequences, the first one shown in the menu
+    const char* prompt;    // status-bar prompt
+    const char* toolTip;
+    const char* icon; // resource path, or null
+    bool bCheckable;
+    bool bBarControl = false; // a chooser of the bar rather than an action
+};
+
+std::span<const CommandInfo> CommandTable();
+// The table's entry for `id`, or null.
+const CommandInfo* FindCommand(int id);
+
+// What the update pass gives a command or control: enabled, checked, and a text when the
+// text follows the document (an empty text leaves it as it is).
+struct CommandState {
+    int id;
+    bool bEnabled = true;
+    bool bChecked = false;
+    QString strText;
+};
+
+// The states of every command and bar control that depends on the document or on a running
+// session. The session disables whatever could disturb it; a recording loaded from a file
+// keeps its mode and rhythm lead.
+std::vector<CommandState> ComputeCommandStates(const CZM540Doc& doc, bool bAcquiring);
+// The entry for `id` in `states`, or null.
+const CommandState* FindState(const std::vector<CommandState>& states, int id);

@@ -1,0 +1,258 @@
+// The main window's construction: actions from the command table, menus, the toolbar, the bar
+// of recording controls and the status bar.
+#include "MainFrame.h"
+
+#include "ChooserBox.h"
+#include "Commands.h"
+#include "Leads.h"
+#include "SplashWnd.h"
+#include "ZM540Doc.h"
+#include "ZM540View.h"
+
+#include <QAction>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+constexpr int kSeparator = 0;
+// The toolbar's buttons from left to right.
+constexpr int kToolBarLayout[] = {
+    ID_FILE_NEW,  ID_FILE_OPEN,           ID_FILE_SAVE,  kSeparator,
+    ID_OPTIONS,   ID_TWELVE_LEAD_MONITOR, kSeparator,    ID_EDIT_COPY,
+    kSeparator,   ID_FILE_PRINT_PREVIEW,  ID_FILE_PRINT, kSeparator,
+    ID_APP_ABOUT,
+};
+
+// The menus; the recent files stand where ID_FILE_MRU_FILE1 is.
+struct MenuLayout {
+    const char* title;
+    std::initializer_list<int> items;
+};
+const MenuLayout kMenus[] = {
+    {"&File",
+     {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, kSeparator, ID_FILE_PRINT,
+      ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, kSeparator, ID_FILE_MRU_FILE1, kSeparator,
+      ID_APP_EXIT}},
+    {"&Edit",
+     {ID_EDIT_UNDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, kSeparator, ID_OPTIONS}},
+    {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}},
+    {"&Help", {ID_APP_ABOUT}},
+};
+
+QList<QKeySequence> Shortcuts(const char* text) {
+    QList<QKeySequence> keys;
+    for (const QString& key : QString::fromLatin1(text).split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        keys << QKeySequence(key, QKeySequence::PortableText);
+    return keys;
+}
+
+// A static text of the bar, right-aligned and wide enough for each of `texts`.
+QLabel* BarLabel(const QString& text, std::initializer_list<const char*> texts) {
+    auto* label = new QLabel(text);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    int width = 0;
+    for (const char* t : texts)
+        width = std::max(width, label->fontMetrics().horizontalAdvance(QString::fromLatin1(t)));
+    label->setMinimumWidth(width + 8);
+    label->setContentsMargins(4, 0, 4, 0);
+    return label;
+}
+
+} // namespace
+
+QRect InitialFrameGeometry(const QRect& screen) {
+    constexpr int kWidth = 800;
+    constexpr int kHeight = 600;
+    if (screen.width() <= kWidth)
+        return screen;
+    return QRect(screen.x() + (screen.width() - kWidth) / 2,
+                 screen.y() + std::max(0, (screen.height() - kHeight) / 2), kWidth, kHeight);
+}
+
+CMainFrame::CMainFrame(CZM540Doc& doc, ProfileSettings& settings, Prompter& prompter,
+                       QWidget* parent)
+    : QMainWindow(parent), m_doc(doc), m_settings(settings), m_prompter(prompter),
+      m_recentFiles(kRecentFileCount) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(InitialFrameGeometry(screen->geometry()));
+
+    // The start-up picture, when allowed, stays up a moment while the window is built.
+    if (CSplashWnd::ShowSplash(this, prompter)) {
+        QEventLoop pause;
+        QTimer::singleShot(500, &pause, &QEventLoop::quit);
+        pause.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+
+    m_pView = new CZM540View(doc, settings, this);
+    m_pView->SetFrameControls(this);
+    setCentralWidget(m_pView);
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateRecordBar();
+    CreateStatusBar();
+    setAcceptDrops(true);
+
+    m_updateTimer.setSingleShot(true);
+    m_updateTimer.setInterval(0);
+    connect(&m_updateTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
+    ConnectDocument();
+
+    // The first update brings the choosers in line with the document.
+    m_pView->OnUpdate();
+    UpdateCaption();
+    UpdateRecentFileMenu();
+    UpdateCommandUI();
+}
+
+CMainFrame::~CMainFrame() {
+    // The view outlives this part of the window: stop a session while the bars still exist.
+    m_pView->OnDestroy();
+    m_pView->SetFrameControls(nullptr);
+}
+
+void CMainFrame::CreateActions() {
+    for (const CommandInfo& c : CommandTable()) {
+        if (c.bBarControl)
+            continue;
+        auto* action = new QAction(this);
+        action->setText(QString::fromLatin1(c.menuText ? c.menuText : c.toolTip ? c.toolTip : ""));
+        action->setStatusTip(QString::fromLatin1(c.prompt));
+        if (c.toolTip)
+            action->setToolTip(QString::fromLatin1(c.toolTip));
+        if (c.icon)
+            action->setIcon(QIcon(QString::fromLatin1(c.icon)));
+        action->setShortcuts(Shortcuts(c.shortcuts));
+        action->setCheckable(c.bCheckable);
+        action->setData(int(c.id));
+        m_actions.insert(c.id, action);
+        // Any command can change what the others may do.
+        connect(action, &QAction::triggered, this, &CMainFrame::RequestCommandUpdate);
+    }
+    // The mode command's check mark and the bars' visibility come from the update pass.
+    Action(ID_APP_ABOUT)->setMenuRole(QAction::AboutRole);
+    Action(ID_APP_EXIT)->setMenuRole(QAction::QuitRole);
+
+    connect(Action(ID_FILE_NEW), &QAction::triggered, this, &CMainFrame::OnFileNew);
+    connect(Action(ID_FILE_SAVE), &QAction::triggered, this, &CMainFrame::OnFileSave);
+    connect(Action(ID_FILE_SAVE_AS), &QAction::triggered, this, &CMainFrame::OnFileSaveAs);
+    connect(Action(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
+    connect(Action(ID_RECORD), &QAction::triggered, m_pView, &CZM540View::OnRecord);
+    connect(Action(ID_TWELVE_LEAD_MONITOR), &QAction::triggered, &m_doc,
+            &CZM540Doc::OnTwelveLeadMonitor);
+    for (int i = 0; i < kRecentFileCount; ++i)
+        connect(Action(ID_FILE_MRU_FILE1 + i), &QAction::triggered, this,
+                [this, i] { OnOpenRecentFile(i); });
+}
+
+void CMainFrame::CreateMenus() {
+    for (const MenuLayout& layout : kMenus) {
+        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(layout.title));
+        for (int id : layout.items) {
+            if (id == kSeparator) {
+                menu->addSeparator();
+            } else if (id == ID_FILE_MRU_FILE1) {
+                for (int i = 0; i < kRecentFileCount; ++i)
+                    menu->addAction(Action(ID_FILE_MRU_FILE1 + i));
+            } else {
+                menu->addAction(Action(id));
+            }
+        }
+    }
+}
+
+void CMainFrame::CreateToolBar() {
+    m_pToolBar = addToolBar(QStringLiteral("Toolbar"));
+    m_pToolBar->setObjectName(QStringLiteral("ToolBar"));
+    m_pToolBar->setIconSize(QSize(16, 16));
+    for (int id : kToolBarLayout) {
+        if (id == kSeparator)
+            m_pToolBar->addSeparator();
+        else
+            m_pToolBar->addAction(Action(id));
+    }
+    QAction* toggle = Action(ID_VIEW_TOOLBAR);
+    connect(toggle, &QAction::toggled, m_pToolBar, &QWidget::setVisible);
+}
+
+void CMainFrame::CreateRecordBar() {
+    m_pRecordBar = addToolBar(QStringLiteral("Recording controls"));
+    m_pRecordBar->setObjectName(QStringLiteral("RecordBar"));
+
+    auto* record = new QToolButton;
+    record->setDefaultAction(Action(ID_RECORD));
+    record->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    record->setMinimumWidth(record->fontMetrics().horizontalAdvance(QStringLiteral("Monitor")) +
+                            28);
+    m_pRecordBar->addWidget(record);
+    // A push button's frame, not a flat tool button's (the bar makes its buttons flat).
+    record->setAutoRaise(false);
+    m_pRecordBar->addSeparator();
+
+    m_pLeadLabel = BarLabel(m_doc.LeadLabelText(), {"Rhythm lead", "Lead Select"});
+    m_pRecordBar->addWidget(m_pLeadLabel);
+    m_pLeadBox = new CChooserBox;
+    for (int lead = 0; lead < kLimbLeadCount; ++lead)
+        m_pLeadBox->addItem(QString::fromLatin1(kLeadNames[lead]));
+    m_pRecordBar->addWidget(m_pLeadBox);
+    m_pRecordBar->addSeparator();
+
+    m_pRecordBar->addWidget(BarLabel(QStringLiteral("Filter class"), {"Filter class"}));
+    m_pFilterBox = new CChooserBox;
+    for (const FilterClass& c : kFilterClasses)
+        m_pFilterBox->addItem(QString::fromLatin1(c.label));
+    m_pRecordBar->addWidget(m_pFilterBox);
+
+    m_controls.insert(ID_RECORD, record);
+    m_controls.insert(IDC_LEAD_LABEL, m_pLeadLabel);
+    m_controls.insert(IDC_LEAD_SELECT, m_pLeadBox);
+    m_controls.insert(IDC_FILTER_SELECT, m_pFilterBox);
+    for (int id : {IDC_LEAD_SELECT, IDC_FILTER_SELECT}) {
+        const CommandInfo* c = FindCommand(id);
+        QWidget* w = Control(id);
+        w->setToolTip(QString::fromLatin1(c->toolTip));
+        w->setStatusTip(QString::fromLatin1(c->prompt));
+    }
+    record->setStatusTip(Action(ID_RECORD)->statusTip());
+
+    // The document hears of a choice when the list closes, and of a choice made with the
+    // keyboard on the closed box.
+    auto leadSelect = [this] { m_doc.OnLeadSelect(GetLeadIndex()); };
+    auto filterSelect = [this] { m_doc.OnFilterSelect(GetFilterIndex()); };
+    connect(m_pLeadBox, &CChooserBox::closedUp, this, leadSelect);
+    connect(m_pLeadBox, &QComboBox::activated, this, leadSelect);
+    connect(m_pFilterBox, &CChooserBox::closedUp, this, filterSelect);
+    connect(m_pFilterBox, &QComboBox::activated, this, filterSelect);
+}
+
+void CMainFrame::CreateStatusBar() {
+    m_pMessagePane = new QLabel(QStringLiteral("Ready"));
+    m_pMessagePane->setContentsMargins(2, 0, 2, 0);
+    statusBar()->addWidget(m_pMessagePane, 1);
+    QAction* toggle = Action(ID_VIEW_STATUS_BAR);
+    connect(toggle, &QAction::toggled, statusBar(), &QWidget::setVisible);
+}
+
+void CMainFrame::ConnectDocument() {
+    connect(&m_doc, &CZM540Doc::updated, m_pView, &CZM540View::OnUpdate);
+    connect(&m_doc, &CZM540Doc::updated, this, &CMainFrame::RequestCommandUpdate);
+    connect(&m_doc, &CZM540Doc::modifiedChanged, this, &CMainFrame::RequestCommandUpdate);
+    connect(&m_doc, &CZM540Doc::pathChanged, this, &CMainFrame::UpdateCaption);
+    connect(&m_doc, &CZM540Doc::pathChanged, this, &CMainFrame::RequestCommandUpdate);
+    connect(m_pView, &CZM540View::sessionStateChanged, this, &CMainFrame::RequestCommandUpdate);
+    connect(m_pView, &CZM540View::choosersNeedUpdate, this, [this](double cutoff, int lead) {
+        SelectFilterCutoff(cutoff);
+        SetLeadIndex(lead);
+    });
+}
+
+void CMainFrame::UpdateCaption() {
+    setWindowTitle(m_doc.GetTitle() + QStringLiteral(" - ZM540 Vet"));
+}

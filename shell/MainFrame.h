@@ -1,0 +1,111 @@
+#pragma once
+
+#include "RecentFileList.h"
+#include "ZM540View.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QTimer>
+
+class CChooserBox;
+class CZM540Doc;
+class Prompter;
+class QLabel;
+class QMimeData;
+class QSettings;
+class QToolBar;
+struct ProfileSettings;
+
+// Where the main window goes on a screen of the given geometry: 800 x 600 centred on a screen
+// wider than 800 pixels, otherwise the whole screen.
+QRect InitialFrameGeometry(const QRect& screen);
+
+// The main window: menus, toolbar, the bar of recording controls, the ECG view and the status
+// bar. Every command is one QAction; an update pass after each change of the document or the
+// session sets what is enabled, checked and labelled.
+class CMainFrame : public QMainWindow, public FrameControls {
+    Q_OBJECT
+  public:
+    CMainFrame(CZM540Doc& doc, ProfileSettings& settings, Prompter& prompter,
+               QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    CZM540View* GetView() const { return m_pView; }
+    CZM540Doc& GetDocument() const { return m_doc; }
+    // The action of a command, or null.
+    QAction* Action(int id) const { return m_actions.value(id); }
+    // The bar's chooser, label or button of a control identifier, or null.
+    QWidget* Control(int id) const { return m_controls.value(id); }
+    CChooserBox* LeadChooser() const { return m_pLeadBox; }
+    CChooserBox* FilterChooser() const { return m_pFilterBox; }
+    QToolBar* ToolBar() const { return m_pToolBar; }
+    QToolBar* RecordBar() const { return m_pRecordBar; }
+
+    // The bar's choosers, the status bar and the window's stacking, for the document and the
+    // view. Selecting through these never tells the document.
+    int GetLeadIndex() const;
+    void SetLeadIndex(int index);
+    int GetFilterIndex() const override;
+    void SetFilterIndex(int index) override;
+    double GetFilterCutoff() const;
+    void SelectFilterCutoff(double cutoff);
+    void SetStatusText(const QString& text) override;
+    QString StatusText() const;
+    // Keeps the window above all others (or lets it go back among them) without moving,
+    // resizing or activating it.
+    void SetTopMost(bool bTopMost) override;
+
+    // File commands. Each one that replaces the document first offers to save a modified one.
+    void OnFileNew();
+    bool OnFileSave();
+    bool OnFileSaveAs();
+    // Opens `path` into the document; false when it was not opened (cancelled or unreadable).
+    bool OpenDocumentFile(const QString& path);
+    void OnOpenRecentFile(int index);
+    // Asks "Save changes to ...?" for a modified document; false when the user cancels or
+    // the save fails.
+    bool SaveModified();
+
+    void LoadRecentFiles(QSettings& profile);
+    void SaveRecentFiles(QSettings& profile) const { m_recentFiles.Save(profile); }
+    const QStringList& RecentFiles() const { return m_recentFiles.Files(); }
+
+    // Runs the update pass once the current event is done; many requests make one pass.
+    void RequestCommandUpdate();
+    void UpdateCommandUI();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateRecordBar();
+    void CreateStatusBar();
+    void ConnectDocument();
+    void UpdateCaption();
+    void UpdateRecentFileMenu();
+    void RememberFile(const QString& path);
+    bool DoSave(const QString& path);
+    QString DroppedEcgFile(const QMimeData* data) const;
+    bool IsAcquiring() const;
+
+    CZM540Doc& m_doc;
+    ProfileSettings& m_settings;
+    Prompter& m_prompter;
+    CZM540View* m_pView = nullptr;
+    QToolBar* m_pToolBar = nullptr;
+    QToolBar* m_pRecordBar = nullptr;
+    CChooserBox* m_pLeadBox = nullptr;
+    CChooserBox* m_pFilterBox = nullptr;
+    QLabel* m_pLeadLabel = nullptr;
+    QLabel* m_pMessagePane = nullptr;
+    QHash<int, QAction*> m_actions;
+    QHash<int, QWidget*> m_controls;
+    CRecentFileList m_recentFiles;
+    QTimer m_updateTimer;
+};
