@@ -51,8 +51,12 @@ void DrawRecord(benchmark::State& state, bool bTwelveLead) {
             DrawMonitorRecord(dc, g, colours, *full.doc);
     }
 }
-void BM_DrawTwelveLeadRecord(benchmark::State& state) { DrawRecord(state, true); }
-void BM_DrawMonitorRecord(benchmark::State& state) { DrawRecord(state, false); }
+void BM_DrawTwelveLeadRecord(benchmark::State& state) {
+    DrawRecord(state, true);
+}
+void BM_DrawMonitorRecord(benchmark::State& state) {
+    DrawRecord(state, false);
+}
 BENCHMARK(BM_DrawTwelveLeadRecord)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawMonitorRecord)->Unit(benchmark::kMillisecond);
 

@@ -5,7 +5,6 @@
 
 #include <benchmark/benchmark.h>
 
-
 namespace {
 
 void ProcessRecord(benchmark::State& state, bool bTwelveLead) {
