@@ -1,0 +1,341 @@
+// The main window offscreen: its menus and bars, the choosers' notifications, the mode command,
+// the update pass and the file commands.
+#include "TestSupport.h"
+
+#include "ChooserBox.h"
+#include "Commands.h"
+#include "EcgFileFormat.h"
+#include "MainFrame.h"
+#include "ZM540View.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPalette>
+#include <QTest>
+#include <QToolBar>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct FrameFixture : DocFixture {
+    CMainFrame frame{*doc, settings, prompter};
+
+    // Lets the coalesced update pass and queued notifications run.
+    void Settle() {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+    // Saves a 12-lead recording of `n` samples under `name` with a document of its own.
+    QString SavedRecording(const QString& name, int n = 900) {
+        DocFixture other;
+        other.Record(true, n);
+        const QString path = Path(name);
+        EXPECT_TRUE(other.doc->OnSaveDocument(path));
+        return path;
+    }
+};
+
+// The texts of a menu's items, separators as "-", hidden items left out.
+QStringList MenuItems(const QMenu* menu) {
+    QStringList items;
+    for (const QAction* a : menu->actions())
+        if (a->isVisible())
+            items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return items;
+}
+
+// Opens the chooser's list, moves to `index` and presses Return, as a user would.
+void ChooseFromList(CChooserBox* box, int index) {
+    box->showPopup();
+    ASSERT_TRUE(box->view()->isVisible());
+    box->view()->setCurrentIndex(box->model()->index(index, 0));
+    QTest::keyClick(box->view(), Qt::Key_Return);
+}
+
+// Restores the current directory when it goes.
+struct CurrentDirGuard {
+    QString saved = QDir::currentPath();
+    ~CurrentDirGuard() { QDir::setCurrent(saved); }
+};
+
+} // namespace
+
+TEST(MainFrame, MenusToolbarAndBarHoldTheirCommandsInOrder) {
+    FrameFixture f;
+    QStringList titles;
+    QList<QMenu*> menus;
+    for (QAction* a : f.frame.menuBar()->actions()) {
+        titles << a->text();
+        menus << a->menu();
+    }
+    EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&View", "&Help"}));
+    EXPECT_EQ(MenuItems(menus[0]),
+              QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-",
+                           "&Print...\tCtrl+P", "Print Pre&view", "P&rint Setup...", "-",
+                           "Recent File", "-", "E&xit"}));
+    EXPECT_EQ(MenuItems(menus[1]),
+              QStringList({"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V",
+                           "-", "&Options..."}));
+    EXPECT_EQ(MenuItems(menus[2]), QStringList({"&Toolbar", "&Status Bar"}));
+    EXPECT_EQ(MenuItems(menus[3]), QStringList({"&About ZM540..."}));
+
+    QStringList tips;
+    for (QAction* a : f.frame.ToolBar()->actions()) {
+        tips << (a->isSeparator() ? QStringLiteral("|") : a->toolTip());
+        EXPECT_TRUE(a->isSeparator() || !a->icon().isNull()) << a->toolTip().toStdString();
+    }
+    EXPECT_EQ(tips, QStringList({"New ECG", "Open", "Save", "|", "Setup", "12 Lead/Monitor", "|",
+                                 "Copy", "|", "Print Preview", "Print", "|", "About"}));
+
+    EXPECT_EQ(f.frame.Action(ID_EDIT_UNDO)->shortcuts(),
+              QList<QKeySequence>({QKeySequence("Ctrl+Z"), QKeySequence("Alt+Backspace")}));
+    EXPECT_EQ(f.frame.Action(ID_FILE_NEW)->statusTip(),
+              "Clears all memory and ready for a new ECG");
+    EXPECT_EQ(f.frame.LeadChooser()->toolTip(), "Lead Select");
+    EXPECT_EQ(f.frame.FilterChooser()->statusTip(), "Select filter class");
+    EXPECT_EQ(f.frame.LeadChooser()->count(), 6);
+    EXPECT_EQ(f.frame.FilterChooser()->itemText(2), "40Hz");
+    EXPECT_EQ(f.frame.StatusText(), "Ready");
+    EXPECT_EQ(f.frame.windowTitle(), "Untitled - ZM540 Vet");
+}
+
+TEST(MainFrame, UpdatePassAppliesTheStatesToActionsAndBarControls) {
+    FrameFixture f;
+    f.frame.OpenDocumentFile(f.SavedRecording("dog.vecg"));
+    f.Settle();
+    EXPECT_FALSE(f.frame.Action(ID_RECORD)->isEnabled());
+    EXPECT_FALSE(f.frame.Control(ID_RECORD)->isEnabled());
+    EXPECT_FALSE(f.frame.LeadChooser()->isEnabled());
+    EXPECT_TRUE(f.frame.FilterChooser()->isEnabled());
+    EXPECT_FALSE(f.frame.Action(ID_FILE_SAVE)->isEnabled());
+    EXPECT_TRUE(f.frame.Action(ID_FILE_MRU_FILE1)->isEnabled());
+
+    // A monitoring session: the button reads "Monitor" and stays pressed, the rest waits.
+    f.frame.OnFileNew();
+    f.doc->m_bTwelveLead = 0;
+    f.frame.GetView()->m_bAcquiring = 1;
+    f.frame.RequestCommandUpdate();
+    f.Settle();
+    EXPECT_EQ(f.frame.Action(ID_RECORD)->text(), "Monitor");
+    EXPECT_TRUE(f.frame.Action(ID_RECORD)->isChecked());
+    EXPECT_EQ(qobject_cast<QLabel*>(f.frame.Control(IDC_LEAD_LABEL))->text(), "Lead Select");
+    for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_MRU_FILE1, ID_TWELVE_LEAD_MONITOR})
+        EXPECT_FALSE(f.frame.Action(id)->isEnabled()) << id;
+    EXPECT_FALSE(f.frame.FilterChooser()->isEnabled());
+}
+
+TEST(MainFrame, LeadChooserCloseUpDiscardsTheRecordingWithoutAsking) {
+    // Escape closes the list without a choice: still a close-up.
+    enum class How { List, Keyboard, ListEscaped };
+    const struct {
+        How how;
+        int expectedLead;
+    } cases[] = {{How::List, 3}, {How::Keyboard, 2}, {How::ListEscaped, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.how));
+        FrameFixture f;
+        f.frame.show();
+        f.Record(true, 600);
+        CChooserBox* box = f.frame.LeadChooser();
+        ASSERT_EQ(box->currentIndex(), 1);
+        if (c.how == How::List)
+            ChooseFromList(box, 3);
+        else if (c.how == How::Keyboard)
+            QTest::keyClick(box, Qt::Key_Down);
+        else {
+            box->showPopup();
+            QTest::keyClick(box->view(), Qt::Key_Escape);
+        }
+        f.Settle();
+        EXPECT_EQ(f.doc->m_nRhythmLead, c.expectedLead);
+        EXPECT_EQ(f.doc->m_nSamples, 0);
+        EXPECT_FALSE(f.doc->IsModified());
+        EXPECT_TRUE(f.prompter.asked.isEmpty());
+    }
+}
+
+TEST(MainFrame, SettingTheChoosersOrDisablingThemTellsTheDocumentNothing) {
+    FrameFixture f;
+    f.frame.show();
+    f.Record(true, 600);
+    f.frame.SetLeadIndex(4);
+    f.frame.SetFilterIndex(0);
+    f.frame.LeadChooser()->setEnabled(false); // Qt closes the (unopened) list here
+    f.frame.FilterChooser()->hide();
+    f.Settle();
+    EXPECT_EQ(f.doc->m_nRhythmLead, 1);
+    EXPECT_EQ(f.doc->m_dCutoff, 100.0);
+    EXPECT_EQ(f.doc->m_nSamples, 600);
+
+    f.frame.SelectFilterCutoff(40.0);
+    EXPECT_EQ(f.frame.GetFilterIndex(), 2);
+    f.frame.SelectFilterCutoff(55.0); // no class has it: the choice stays
+    EXPECT_EQ(f.frame.GetFilterIndex(), 2);
+    EXPECT_EQ(f.frame.GetFilterCutoff(), 40.0);
+    f.frame.SetFilterIndex(-1);
+    EXPECT_EQ(f.frame.GetFilterCutoff(), 0.0);
+}
+
+TEST(MainFrame, ModeCommandAsksToDiscardOnlyAModifiedRecording) {
+    const struct {
+        bool bModified;
+        Prompter::Answer answer;
+        bool bAsked, bSwitched;
+    } cases[] = {
+        {false, Prompter::Answer::No, false, true},
+        {true, Prompter::Answer::No, true, false},
+        {true, Prompter::Answer::Yes, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.bModified << int(c.answer));
+        FrameFixture f;
+        f.Record(true, 600);
+        f.doc->SetModifiedFlag(c.bModified);
+        f.prompter.answers = {c.answer};
+        f.frame.Action(ID_TWELVE_LEAD_MONITOR)->trigger();
+        f.Settle();
+        EXPECT_EQ(f.prompter.asked,
+                  c.bAsked ? QStringList({"Discard current data?"}) : QStringList());
+        EXPECT_EQ(f.doc->m_bTwelveLead, c.bSwitched ? 0 : 1);
+        EXPECT_EQ(f.doc->m_nSamples, c.bSwitched ? 0 : 600);
+        // The check mark shows the document's mode, not the click.
+        EXPECT_EQ(f.frame.Action(ID_TWELVE_LEAD_MONITOR)->isChecked(), f.doc->m_bTwelveLead != 0);
+        EXPECT_EQ(f.frame.Action(ID_RECORD)->text(), c.bSwitched ? "Monitor" : "Record");
+    }
+}
+
+TEST(MainFrame, FilterChangeOfALoadedRecordingMarksItModified) {
+    FrameFixture f;
+    f.frame.show();
+    const QString path = f.SavedRecording("cat.vecg");
+    ASSERT_TRUE(f.frame.OpenDocumentFile(path));
+    f.Settle();
+    ASSERT_EQ(f.doc->m_bNewRecord, 0);
+    ASSERT_FALSE(f.frame.Action(ID_FILE_SAVE)->isEnabled());
+
+    ChooseFromList(f.frame.FilterChooser(), 2);
+    f.Settle();
+    EXPECT_EQ(f.doc->m_dCutoff, 40.0);
+    EXPECT_TRUE(f.doc->IsModified());
+    EXPECT_EQ(f.doc->m_nSamples, 900);
+    EXPECT_TRUE(f.frame.Action(ID_FILE_SAVE)->isEnabled());
+    EXPECT_EQ(f.frame.windowTitle(), "cat.vecg - ZM540 Vet");
+
+    // Save writes back to the file it came from without asking.
+    EXPECT_TRUE(f.frame.OnFileSave());
+    EXPECT_TRUE(f.prompter.fileDialogs.isEmpty());
+    EXPECT_FALSE(f.doc->IsModified());
+}
+
+TEST(MainFrame, SaveOfANeverSavedRecordingAsksForANameEvenWhenUntitledExists) {
+    CurrentDirGuard guard;
+    FrameFixture f;
+    ASSERT_TRUE(QDir::setCurrent(f.dir.path()));
+    WriteAll(f.Path("Untitled"), "someone else's file");
+    f.frame.OnFileNew();
+    f.Record(true, 600);
+
+    // Cancelled: nothing written, still modified.
+    EXPECT_FALSE(f.frame.OnFileSave());
+    EXPECT_TRUE(f.doc->IsModified());
+
+    f.prompter.fileNames = {f.Path("rex")};
+    EXPECT_TRUE(f.frame.OnFileSave());
+    const QString dialog =
+        QStringLiteral("save|%1|Untitled.vecg|Vet ECG files (*.vecg)").arg(QDir::currentPath());
+    EXPECT_EQ(f.prompter.fileDialogs, QStringList({dialog, dialog}));
+    EXPECT_EQ(ReadAll(f.Path("Untitled")), "someone else's file");
+    EXPECT_TRUE(ReadAll(f.Path("rex.vecg")).startsWith(QByteArray(kEcgSignature)));
+    EXPECT_FALSE(f.doc->IsModified());
+    EXPECT_EQ(f.frame.windowTitle(), "rex.vecg - ZM540 Vet");
+    EXPECT_EQ(f.frame.RecentFiles(), QStringList({f.Path("rex.vecg")}));
+}
+
+TEST(MainFrame, NewOffersToSaveAModifiedRecordingFirst) {
+    const struct {
+        std::deque<Prompter::Answer> answers;
+        bool bSaveDialog; // the Save As dialog is then cancelled
+        bool bCleared;
+    } cases[] = {
+        {{Prompter::Answer::Cancel}, false, false},
+        {{Prompter::Answer::No}, false, true},
+        {{Prompter::Answer::Yes}, true, false}, // a cancelled save cancels the New
+    };
+    for (const auto& c : cases) {
+        FrameFixture f;
+        f.Record(true, 600);
+        f.prompter.answers = c.answers;
+        f.frame.Action(ID_FILE_NEW)->trigger();
+        EXPECT_EQ(f.prompter.asked, QStringList({"Save changes to Untitled?"}));
+        EXPECT_EQ(f.prompter.fileDialogs.size(), c.bSaveDialog ? 1 : 0);
+        EXPECT_EQ(f.doc->m_nSamples, c.bCleared ? 0 : 600);
+        EXPECT_EQ(f.doc->IsModified(), !c.bCleared);
+    }
+}
+
+TEST(MainFrame, DroppedRecordingOpensOthersAreIgnored) {
+    // Without a drag in progress Qt delivers no drop events, so the handlers are called here.
+    struct DropFrame : CMainFrame {
+        using CMainFrame::CMainFrame;
+        using CMainFrame::dragEnterEvent;
+        using CMainFrame::dropEvent;
+    };
+    FrameFixture f;
+    DropFrame frame(*f.doc, f.settings, f.prompter);
+    EXPECT_TRUE(frame.acceptDrops());
+    const QString path = f.SavedRecording("pup.vecg");
+    WriteAll(f.Path("notes.txt"), "x");
+    for (const bool bWithRecording : {false, true}) {
+        SCOPED_TRACE(bWithRecording);
+        QMimeData data;
+        QList<QUrl> urls = {QUrl::fromLocalFile(f.Path("notes.txt"))};
+        if (bWithRecording)
+            urls << QUrl::fromLocalFile(path);
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        enter.ignore();
+        frame.dragEnterEvent(&enter);
+        EXPECT_EQ(enter.isAccepted(), bWithRecording);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        frame.dropEvent(&drop);
+        f.Settle();
+        EXPECT_EQ(f.doc->GetTitle(), bWithRecording ? "pup.vecg" : "Untitled");
+    }
+}
+
+TEST(MainFrame, MissingRecentFileIsReportedAndDropped) {
+    FrameFixture f;
+    const QString path = f.SavedRecording("gone.vecg");
+    ASSERT_TRUE(f.frame.OpenDocumentFile(path));
+    f.frame.OnFileNew();
+    QFile::remove(path);
+    f.Settle();
+    f.frame.Action(ID_FILE_MRU_FILE1)->trigger();
+    ASSERT_EQ(f.prompter.asked.size(), 1);
+    EXPECT_TRUE(f.prompter.asked[0].contains("gone.vecg"));
+    EXPECT_TRUE(f.frame.RecentFiles().isEmpty());
+    f.Settle();
+    EXPECT_EQ(f.frame.Action(ID_FILE_MRU_FILE1)->text(), "Recent File");
+    EXPECT_FALSE(f.frame.Action(ID_FILE_MRU_FILE1)->isEnabled());
+}
+
+TEST(MainFrame, DesktopColourChangeReachesTheSystemScheme) {
+    FrameFixture f;
+    const QPalette saved = QApplication::palette();
+    QPalette changed = saved;
+    changed.setColor(QPalette::Base, QColor(10, 20, 30));
+    QApplication::setPalette(changed);
+    f.Settle();
+    EXPECT_EQ(f.settings.schemes[kSystemScheme].crBackground, MakeColourRef(10, 20, 30));
+    QApplication::setPalette(saved);
+}
