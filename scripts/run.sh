@@ -5,8 +5,4 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZM540_BUILD_TESTS=OFF >/dev/null
 cmake --build build
-if [ -x build/bin/zm540vet ]; then
-  exec build/bin/zm540vet "$@"
-fi
-# Until the program window exists, the command-line tool is what there is to start.
-exec build/bin/zm540vet-cli "${@:---help}"
+exec build/bin/zm540vet "$@"
