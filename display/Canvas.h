@@ -43,6 +43,8 @@ class Canvas {
     // A line from the current point to (x, y), which becomes the current point.
     virtual void LineTo(int x, int y) = 0;
     virtual void TextOut(int x, int y, const QString& text) = 0;
+    // Width of the text in the selected font, in the canvas's units.
+    virtual int TextWidth(const QString& text) = 0;
     virtual void SetPixel(int x, int y, ColourRef colour) = 0;
     virtual void FillRect(const QRect& rect, ColourRef colour) = 0;
     // A filled circle of the given diameter centred on (x, y), in the pen's colour.

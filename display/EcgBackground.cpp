@@ -5,6 +5,8 @@
 
 #include <QPoint>
 
+#include <algorithm>
+
 void DrawLineGrid(Canvas& dc, const GridRect& rc, int nx, int ny, const CanvasPen* major,
                   const CanvasPen* minor) {
     const int w = rc.right - rc.left;
@@ -51,7 +53,7 @@ void DrawPageMark(Canvas& dc, const GridRect& rc, const BackgroundStyle& style) 
     static constexpr QPointF kBeat[] = {{0.08, 0.60}, {0.25, 0.60}, {0.32, 0.50}, {0.40, 0.60},
                                         {0.46, 0.60}, {0.53, 0.15}, {0.61, 0.85}, {0.67, 0.60},
                                         {0.76, 0.60}, {0.84, 0.45}, {0.92, 0.60}};
-    dc.SelectPen(SolidPen(style.colours.crMinorGrid));
+    dc.SelectPen(CanvasPen{PenStyle::Solid, std::max(1, h / 16), style.colours.crMinorGrid});
     dc.MoveTo(left + int(kBeat[0].x() * w), top + int(kBeat[0].y() * h));
     for (const QPointF& p : kBeat)
         dc.LineTo(left + int(p.x() * w), top + int(p.y() * h));
@@ -108,8 +110,16 @@ void DrawMonitorCaption(Canvas& dc, const GridRect& rc, const SchemeColours& col
     const ColourRef textColours[4] = {colours.crLabel, colours.crChannel1, colours.crChannel2,
                                       colours.crChannel3};
     const int offsets[4] = {0, 40, 65, 90};
+    // The texts keep their places unless a wide font would make one run into the next.
+    int end = rc.left; // where the last text drawn ends, with a space
     for (int i = 0; i < 4; ++i) {
+        const QString& text = texts[std::size_t(i)];
+        int x = rc.left + offsets[i];
+        if (!text.isEmpty()) {
+            x = std::max(x, end);
+            end = x + dc.TextWidth(text + QLatin1Char(' '));
+        }
         dc.SetTextColour(textColours[i]);
-        dc.TextOut(rc.left + offsets[i], rc.top, texts[std::size_t(i)]);
+        dc.TextOut(x, rc.top, text);
     }
 }

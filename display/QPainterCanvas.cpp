@@ -105,6 +105,10 @@ void QPainterCanvas::TextOut(int x, int y, const QString& text) {
     m_p.setPen(pen);
 }
 
+int QPainterCanvas::TextWidth(const QString& text) {
+    return QFontMetrics(m_p.font(), m_p.device()).horizontalAdvance(text);
+}
+
 void QPainterCanvas::SetPixel(int x, int y, ColourRef colour) {
     Flush();
     m_p.fillRect(QRect(x, y, 1, 1), ToQColor(colour));

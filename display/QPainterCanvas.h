@@ -22,6 +22,7 @@ class QPainterCanvas : public Canvas {
     void MoveTo(int x, int y) override;
     void LineTo(int x, int y) override;
     void TextOut(int x, int y, const QString& text) override;
+    int TextWidth(const QString& text) override;
     void SetPixel(int x, int y, ColourRef colour) override;
     void FillRect(const QRect& rect, ColourRef colour) override;
     void FillCircle(int x, int y, int diameter, ColourRef colour) override;

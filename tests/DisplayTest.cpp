@@ -54,8 +54,9 @@ TEST(DisplayLayout, GridFitsTheClientArea) {
         GridRect rc;
         int half;
     };
-    for (const Case& c : {Case{800, 600, {0, 44, 795, 552}, 397}, Case{1000, 500, {111, 0, 884, 495}, 386},
-                          Case{640, 480, {1, 35, 634, 440}, 316}}) {
+    for (const Case& c :
+         {Case{800, 600, {0, 44, 795, 552}, 397}, Case{1000, 500, {111, 0, 884, 495}, 386},
+          Case{640, 480, {1, 35, 634, 440}, 316}}) {
         const GridLayout g = LayoutGrid(c.cw, c.ch);
         EXPECT_EQ(g.rc, c.rc) << c.cw << "x" << c.ch;
         EXPECT_EQ(g.W, c.rc.right - c.rc.left);
@@ -83,8 +84,8 @@ TEST(DisplayLayout, PointRulesRoundAsTheirPaintersDo) {
     EXPECT_EQ(RecordedY(g, 300, 33.0), 267);
     EXPECT_EQ(RecordedY(g, 300, -0.5), 300); // 300.5 truncates to 300
     g.H = 508;
-    EXPECT_EQ(RecordedY(g, 100, 1.0), 99);   // 100 - 0.962 truncates to 99
-    EXPECT_EQ(LiveY(g, 100, 1), 100);        // the live rule truncates the amplitude first
+    EXPECT_EQ(RecordedY(g, 100, 1.0), 99); // 100 - 0.962 truncates to 99
+    EXPECT_EQ(LiveY(g, 100, 1), 100);      // the live rule truncates the amplitude first
     g.H = 264;
     EXPECT_EQ(LiveY(g, 100, -1), 100);
 }
@@ -102,9 +103,11 @@ TEST(Background, LineGridPositionsForAWidthOf795) {
         if (from.x() == to.x())
             minorX.push_back(from.x() - g.rc.left);
     ASSERT_EQ(majorX.size(), 51u);
-    EXPECT_EQ(std::vector<int>(majorX.begin(), majorX.begin() + 4), (std::vector<int>{0, 15, 31, 47}));
+    EXPECT_EQ(std::vector<int>(majorX.begin(), majorX.begin() + 4),
+              (std::vector<int>{0, 15, 31, 47}));
     EXPECT_EQ(majorX.back(), 795);
-    EXPECT_EQ(std::vector<int>(minorX.begin(), minorX.begin() + 5), (std::vector<int>{3, 6, 9, 12, 19}));
+    EXPECT_EQ(std::vector<int>(minorX.begin(), minorX.begin() + 5),
+              (std::vector<int>{3, 6, 9, 12, 19}));
     EXPECT_EQ(Lines(dc, 1).size() + Lines(dc, 2).size(), 412u);
     // Minor lines never fall on a major line, and all of them come first.
     const std::set<int> majors(majorX.begin(), majorX.end());
@@ -127,8 +130,9 @@ TEST(Background, TwelveLeadLabelsAndSeparators) {
         int x, y;
         const char* text;
     };
-    const Label expected[] = {{0, 112, " I"},   {397, 112, "aVR"}, {0, 225, " II"}, {397, 225, "aVL"},
-                              {0, 331, " III"}, {397, 331, "aVF"}, {0, 437, " Rhythm III"}};
+    const Label expected[] = {{0, 112, " I"},         {397, 112, "aVR"}, {0, 225, " II"},
+                              {397, 225, "aVL"},      {0, 331, " III"},  {397, 331, "aVF"},
+                              {0, 437, " Rhythm III"}};
     ASSERT_EQ(dc.texts.size(), std::size(expected));
     for (std::size_t i = 0; i < dc.texts.size(); ++i) {
         EXPECT_EQ(dc.texts[i].at, QPoint(expected[i].x, expected[i].y)) << i;
@@ -169,6 +173,10 @@ TEST(Background, MonitoringCaptionTextsAndColours) {
         EXPECT_EQ(dc.texts[i].at, QPoint(g.rc.left + offsets[i], g.rc.top));
         EXPECT_EQ(dc.texts[i].align, AlignLeft | AlignTop);
     }
+    // A text too wide for its place pushes the next one along instead of running into it.
+    RecordingCanvas wide;
+    DrawMonitorCaption(wide, g.rc, kColours, {"Monitoring the patient", "", "aVL", ""});
+    EXPECT_EQ(wide.texts[2].at.x(), g.rc.left + 23 * 5);
 }
 
 TEST(RecordedDrawing, TwelveLeadRows) {
@@ -193,8 +201,9 @@ TEST(RecordedDrawing, TwelveLeadRows) {
                 const auto& drawn = dc.polylines[std::size_t(row * 2 + side)];
                 EXPECT_EQ(drawn.pen.colour, channel[row]);
                 const int x0 = g.rc.left + side * g.half;
-                EXPECT_EQ(drawn.points, ExpectedRow(g, x0, y0, f.doc->m_leadTrace[lead].data() + c.columnStart,
-                                                    c.columnCount))
+                EXPECT_EQ(drawn.points,
+                          ExpectedRow(g, x0, y0, f.doc->m_leadTrace[lead].data() + c.columnStart,
+                                      c.columnCount))
                     << "lead " << lead;
                 EXPECT_EQ(drawn.points.back().x(), x0 + ((c.columnCount - 1) * g.W) / 3000);
             }
@@ -220,7 +229,8 @@ TEST(RecordedDrawing, EmptyTwelveLeadMakesOnlyTheRhythmMove) {
     RecordingCanvas dc;
     DrawTwelveLeadRecord(dc, g, kColours, *f.doc);
     ASSERT_EQ(dc.polylines.size(), 1u);
-    EXPECT_EQ(dc.polylines[0].points, (std::vector<QPoint>{QPoint(g.rc.left, TwelveLeadBaseline(g, 3))}));
+    EXPECT_EQ(dc.polylines[0].points,
+              (std::vector<QPoint>{QPoint(g.rc.left, TwelveLeadBaseline(g, 3))}));
 }
 
 TEST(RecordedDrawing, MonitoringStrips) {
@@ -229,9 +239,9 @@ TEST(RecordedDrawing, MonitoringStrips) {
         std::vector<int> stripCounts;
     };
     const GridLayout g = LayoutGrid(800, 600);
-    for (const Case& c : {Case{12000, {3000, 3000, 3000, 3000}}, Case{12001, {3000, 3000, 3000, 3000, 1}},
-                          Case{7000, {3000, 3000, 1000}}, Case{15000, {3000, 3000, 3000, 3000, 3000}},
-                          Case{0, {}}}) {
+    for (const Case& c : {Case{12000, {3000, 3000, 3000, 3000}},
+                          Case{12001, {3000, 3000, 3000, 3000, 1}}, Case{7000, {3000, 3000, 1000}},
+                          Case{15000, {3000, 3000, 3000, 3000, 3000}}, Case{0, {}}}) {
         SCOPED_TRACE(c.samples);
         DocFixture f;
         f.doc->m_bTwelveLead = 0;
@@ -243,7 +253,8 @@ TEST(RecordedDrawing, MonitoringStrips) {
         for (std::size_t k = 0; k < c.stripCounts.size(); ++k) {
             const int y0 = int(g.rc.top + ((int(k) + 1) * g.H) * 0.203125);
             EXPECT_EQ(dc.polylines[k].points,
-                      ExpectedRow(g, g.rc.left, y0, f.doc->m_monitorTrace.data() + first, c.stripCounts[k]))
+                      ExpectedRow(g, g.rc.left, y0, f.doc->m_monitorTrace.data() + first,
+                                  c.stripCounts[k]))
                 << "strip " << k + 1;
             EXPECT_EQ(dc.polylines[k].pen.colour, kColours.crChannel1);
             first += c.stripCounts[k];
@@ -251,13 +262,15 @@ TEST(RecordedDrawing, MonitoringStrips) {
         if (c.samples == 12001)
             EXPECT_EQ(dc.polylines.back().points.size(), 1u); // a strip of one value is only a move
         if (c.samples == 15000)
-            EXPECT_GT(dc.polylines.back().points.front().y(), g.rc.bottom - 60); // near the bottom edge
+            EXPECT_GT(dc.polylines.back().points.front().y(),
+                      g.rc.bottom - 60); // near the bottom edge
     }
 }
 
 TEST(View, TinyAndOrdinarySizesDrawWithoutFailing) {
     for (bool bTwelveLead : {true, false}) {
-        for (QSize size : {QSize(1, 1), QSize(4, 4), QSize(5, 7), QSize(7, 7), QSize(8, 6), QSize(800, 600)}) {
+        for (QSize size :
+             {QSize(1, 1), QSize(4, 4), QSize(5, 7), QSize(7, 7), QSize(8, 6), QSize(800, 600)}) {
             DocFixture f;
             f.doc->m_bTwelveLead = bTwelveLead;
             FillTraces(*f.doc, f.doc->Capacity());

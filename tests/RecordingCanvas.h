@@ -36,6 +36,8 @@ class RecordingCanvas : public Canvas {
     void TextOut(int x, int y, const QString& text) override {
         texts.push_back({QPoint(x, y), text, m_text, m_align});
     }
+    // Five units a character: narrow enough that the caption keeps its usual places.
+    int TextWidth(const QString& text) override { return 5 * int(text.size()); }
     void SetPixel(int, int, ColourRef) override {}
     void FillRect(const QRect& rect, ColourRef) override { fills.push_back(rect); }
     void FillCircle(int, int, int, ColourRef) override {}
