@@ -3,17 +3,24 @@
 #include "AboutDlg.h"
 #include "Commands.h"
 #include "EcgFiles.h"
+#include "Leads.h"
+#include "MSComm.h"
 #include "MainFrame.h"
+#include "PortDirectory.h"
 #include "QtPrompter.h"
+#include "ScriptedRun.h"
 #include "SplashWnd.h"
 #include "SystemColours.h"
 #include "ZM540Doc.h"
+#include "ZM540View.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QDir>
 #include <QSettings>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -37,8 +44,37 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         QStringLiteral("file"));
     const QCommandLineOption splash(QStringLiteral("splash"),
                                     QStringLiteral("Show the start-up picture."));
+    const QCommandLineOption demo(
+        QStringLiteral("demo"),
+        QStringLiteral("Record from the built-in emulated recorder (as port COM1) in this run."));
+    const QCommandLineOption animal(
+        QStringLiteral("demo-animal"),
+        QStringLiteral("The emulated recorder's patient: dog (the default) or cat."),
+        QStringLiteral("animal"));
+    const QCommandLineOption device(
+        QStringLiteral("serial-device"),
+        QStringLiteral("Record from the serial device <path> in this run."),
+        QStringLiteral("path"));
+    const QCommandLineOption mode(QStringLiteral("mode"), QStringLiteral("12lead or monitor."),
+                                  QStringLiteral("mode"));
+    const QCommandLineOption lead(
+        QStringLiteral("lead"),
+        QStringLiteral("Rhythm or monitored lead: I, II, III, aVR, aVL or aVF."),
+        QStringLiteral("lead"));
+    const QCommandLineOption filter(QStringLiteral("filter"),
+                                    QStringLiteral("Filter class: Unfiltered, 100Hz or 40Hz."),
+                                    QStringLiteral("class"));
+    const QCommandLineOption record(
+        QStringLiteral("record"),
+        QStringLiteral("Record for <seconds> as the Record button does, save to the --save file "
+                       "and exit. Messages go to standard error."),
+        QStringLiteral("seconds"));
+    const QCommandLineOption save(QStringLiteral("save"),
+                                  QStringLiteral("Where --record saves the recording."),
+                                  QStringLiteral("file"));
     parser.addOption(settings);
     parser.addOption(splash);
+    parser.addOptions({demo, animal, device, mode, lead, filter, record, save});
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("A .vecg recording to open."),
                                  QStringLiteral("[file]"));
@@ -66,6 +102,46 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             QStringLiteral("Only one file can be opened; %1 were given.").arg(files.size());
         return cmd;
     }
+    auto fail = [&cmd](const QString& message) {
+        cmd.action = CommandLine::Action::Error;
+        cmd.strMessage = message;
+        return cmd;
+    };
+    if (parser.isSet(mode)) {
+        const QString m = parser.value(mode);
+        if (m != QLatin1String("12lead") && m != QLatin1String("monitor"))
+            return fail(QStringLiteral("--mode must be 12lead or monitor."));
+        cmd.nMode = m == QLatin1String("12lead") ? 1 : 0;
+    }
+    if (parser.isSet(lead)) {
+        for (int i = 0; i < kLimbLeadCount; ++i)
+            if (parser.value(lead) == QLatin1String(kLeadNames[std::size_t(i)]))
+                cmd.nLead = i;
+        if (cmd.nLead < 0)
+            return fail(QStringLiteral("--lead must be I, II, III, aVR, aVL or aVF."));
+    }
+    if (parser.isSet(filter)) {
+        for (int i = 0; i < int(kFilterClasses.size()); ++i)
+            if (parser.value(filter) == QLatin1String(kFilterClasses[std::size_t(i)].label))
+                cmd.nFilter = i;
+        if (cmd.nFilter < 0)
+            return fail(QStringLiteral("--filter must be Unfiltered, 100Hz or 40Hz."));
+    }
+    if (parser.isSet(record) != parser.isSet(save))
+        return fail(QStringLiteral("--record and --save go together."));
+    if (parser.isSet(record)) {
+        bool ok = false;
+        cmd.dRecordSeconds = parser.value(record).toDouble(&ok);
+        if (!ok || !(cmd.dRecordSeconds > 0.0) || cmd.dRecordSeconds > 3600.0)
+            return fail(QStringLiteral("--record needs a number of seconds above 0."));
+        cmd.strSavePath = parser.value(save);
+    }
+    const QString patient = parser.value(animal);
+    if (parser.isSet(animal) && patient != QLatin1String("dog") && patient != QLatin1String("cat"))
+        return fail(QStringLiteral("--demo-animal must be dog or cat."));
+    cmd.bDemoCat = patient == QLatin1String("cat");
+    cmd.bDemo = parser.isSet(demo);
+    cmd.strSerialDevice = parser.value(device);
     cmd.strSettingsFile = parser.value(settings);
     cmd.strFileName = files.value(0);
     cmd.bSplash = parser.isSet(splash);
@@ -101,6 +177,10 @@ bool CZM540App::InitInstance(const QStringList& arguments) {
     LoadSettings(*m_pProfile, m_settings);
     LoadSystemColours(m_settings.schemes);
 
+    if (cmd.dRecordSeconds > 0.0) {
+        m_pScriptPrompter = std::make_unique<StderrPrompter>();
+        m_pPrompter = m_pScriptPrompter.get();
+    }
     m_pDoc = std::make_unique<CZM540Doc>(m_settings, *m_pPrompter);
     m_pFrame = std::make_unique<CMainFrame>(*m_pDoc, m_settings, *m_pPrompter);
     if (m_pOwnPrompter)
@@ -116,8 +196,40 @@ bool CZM540App::InitInstance(const QStringList& arguments) {
         m_pDoc->OnNewDocument();
         m_pDoc->UpdateAllViews();
     }
+    ApplyRunChoices(cmd);
     m_pFrame->show();
+    if (cmd.dRecordSeconds > 0.0)
+        QTimer::singleShot(0, this, [this, cmd] {
+            RunScriptedRecording(*m_pFrame, *m_pDoc, *m_pScriptPrompter, cmd.dRecordSeconds,
+                                 cmd.strSavePath);
+        });
     return true;
+}
+
+void CZM540App::ApplyRunChoices(const CommandLine& cmd) {
+    // The ports of this run; the saved settings stay as they are.
+    PortChoice choice;
+    choice.bDemo = cmd.bDemo;
+    choice.serialDevice = cmd.strSerialDevice;
+    choice.demoOptions.ecg.animal = cmd.bDemoCat ? Animal::Cat : Animal::Dog;
+    choice.demoOptions.ecg.bNoise = true;
+    choice.demoOptions.ecg.bWander = true;
+    choice.demoOptions.ecg.nSeed = quint64(QDateTime::currentMSecsSinceEpoch());
+    CMSComm::SetBackendFactory(MakeBackendFactory(m_settings, choice));
+    if (cmd.bDemo || !cmd.strSerialDevice.isEmpty())
+        m_pFrame->GetView()->SetSessionPortOverride(1);
+
+    // Mode, lead and filter class as the bar's controls would set them.
+    if (cmd.nMode >= 0 && cmd.nMode != m_pDoc->m_bTwelveLead && m_pDoc->m_bNewRecord)
+        m_pDoc->OnTwelveLeadMonitor();
+    if (cmd.nLead >= 0 && m_pDoc->m_bNewRecord)
+        m_pDoc->OnLeadSelect(cmd.nLead);
+    if (cmd.nFilter >= 0) {
+        m_pDoc->OnFilterSelect(cmd.nFilter);
+        // An empty new recording has nothing that a session start would need to ask about.
+        if (m_pDoc->m_bNewRecord && m_pDoc->m_nSamples == 0)
+            m_pDoc->SetModifiedFlag(false);
+    }
 }
 
 void CZM540App::ExitInstance() {

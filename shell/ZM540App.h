@@ -13,6 +13,7 @@ class CZM540Doc;
 class Prompter;
 class QSettings;
 class QtPrompter;
+class StderrPrompter;
 
 // What the command line asks for.
 struct CommandLine {
@@ -22,6 +23,15 @@ struct CommandLine {
     QString strSettingsFile; // an INI file in place of the user profile; empty: the profile
     QString strFileName;     // a recording to open; empty: a new one
     bool bSplash = false;
+    // This run's port and recording choices.
+    bool bDemo = false;          // port 1 is the built-in emulated recorder
+    bool bDemoCat = false;       // the emulated recorder is on a cat
+    QString strSerialDevice;     // port 1 is this serial device
+    int nMode = -1;              // 1 12-lead, 0 monitoring, -1 as it is
+    int nLead = -1;              // lead chooser entry, -1 as it is
+    int nFilter = -1;            // filter chooser entry, -1 as it is
+    double dRecordSeconds = 0.0; // > 0: record this long, save to strSavePath and end
+    QString strSavePath;
 };
 CommandLine ParseCommandLine(const QStringList& arguments);
 
@@ -51,7 +61,10 @@ class CZM540App : public QObject {
 
   private:
     ProfileSettings m_settings;
+    void ApplyRunChoices(const CommandLine& cmd);
+
     std::unique_ptr<QtPrompter> m_pOwnPrompter;
+    std::unique_ptr<StderrPrompter> m_pScriptPrompter;
     Prompter* m_pPrompter;
     std::unique_ptr<QSettings> m_pProfile;
     std::unique_ptr<CZM540Doc> m_pDoc;
