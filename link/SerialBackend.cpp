@@ -65,8 +65,11 @@ void QtSerialBackend::OnError(QSerialPort::SerialPortError error) {
     if (error == QSerialPort::NoError || error == QSerialPort::UnsupportedOperationError ||
         error == QSerialPort::TimeoutError || !m_port.isOpen())
         return;
+    // A device that went away reports a resource error; a terminal whose far end hung up
+    // reads nothing, which comes as a read error. Either way the line is gone.
     if (error == QSerialPort::ResourceError || error == QSerialPort::PermissionError ||
-        error == QSerialPort::DeviceNotFoundError) {
+        error == QSerialPort::DeviceNotFoundError || error == QSerialPort::ReadError ||
+        error == QSerialPort::WriteError) {
         const QString message = m_port.errorString();
         m_port.close(); // an open port in this state reports errors in a loop
         emit lineFailed(message);

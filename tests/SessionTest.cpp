@@ -23,6 +23,20 @@ class FakeFrame : public FrameControls {
     bool topMost = false;
 };
 
+// The emulated line, remembering every byte the program wrote to it.
+class LoggingLine : public EmulatorBackend {
+  public:
+    LoggingLine(std::shared_ptr<EmulatedUnit> unit, QByteArray& log)
+        : EmulatorBackend(std::move(unit)), m_log(log) {}
+    bool Write(const QByteArray& bytes) override {
+        m_log += bytes;
+        return EmulatorBackend::Write(bytes);
+    }
+
+  private:
+    QByteArray& m_log;
+};
+
 // A view over a document whose port 1 is an emulated recorder that logs what it sends.
 struct SessionFixture {
     DocFixture f;
@@ -32,6 +46,7 @@ struct SessionFixture {
     std::unique_ptr<CZM540View> view;
     int opens = 0;
     int maxOpens = 1000;
+    QByteArray written;
 
     explicit SessionFixture(const Ks770Options& options = {})
         : unit(std::make_shared<EmulatedUnit>(options)) {
@@ -39,7 +54,7 @@ struct SessionFixture {
         CMSComm::SetBackendFactory([this](int port) -> std::unique_ptr<SerialBackend> {
             if (port != 1 || ++opens > maxOpens)
                 return nullptr;
-            return std::make_unique<EmulatorBackend>(unit);
+            return std::make_unique<LoggingLine>(unit, written);
         });
         f.settings.COMS = 0;
         view = std::make_unique<CZM540View>(*f.doc, f.settings);
@@ -82,6 +97,7 @@ TEST(Session, TwelveLeadRecordingHoldsTheFramesSent) {
     EXPECT_EQ(s.frame.status, "Click any mouse button or press any key to stop");
     EXPECT_EQ(s.unit->Device().GetState(), Ks770Device::State::TwelveLead);
     EXPECT_EQ(s.unit->Device().LineSpeed(), 115200);
+    EXPECT_EQ(s.written, QByteArray("\x1B\x56\x1B\x41")); // identify, then start 12-lead
     WaitWithoutInput(1500);
     s.view->OnRecord();
     EXPECT_EQ(s.view->m_bAcquiring, 0);
@@ -189,7 +205,9 @@ TEST(Session, ClosingTheWindowStopsTheUnitAndKeepsNothing) {
     s.view->OnRecord();
     ASSERT_EQ(s.view->m_bAcquiring, 1);
     WaitWithoutInput(300);
-    s.view.reset(); // the window goes during the session
+    s.written.clear();
+    s.view.reset();                                       // the window goes during the session
+    EXPECT_EQ(s.written, QByteArray("\x1B\x1B\x1B\x1B")); // the stop command twice
     EXPECT_EQ(s.unit->Device().GetState(), Ks770Device::State::Idle);
     EXPECT_EQ(s.f.doc->m_nSamples, 0);
     EXPECT_FALSE(s.f.doc->IsModified());

@@ -1,0 +1,168 @@
+// The program against ks770sim on a pseudo-terminal: scripted sessions through the real serial
+// path, compared with what the simulated unit logged.
+#include "TestSupport.h"
+
+#include "LinkCheckDlg.h"
+#include "QtSerialBackend.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Sim {
+    QProcess process;
+    QString path;
+    QTemporaryDir dir;
+    QString Log() const { return dir.filePath("sent.log"); }
+
+    explicit Sim(const QStringList& options) {
+        process.start(QStringLiteral(KS770SIM),
+                      QStringList{"--log", Log(), "--seed", "7"} + options);
+        process.waitForStarted(10000);
+        QElapsedTimer timer;
+        timer.start();
+        while (!process.canReadLine() && timer.elapsed() < 10000)
+            process.waitForReadyRead(100);
+        path = QString::fromLocal8Bit(process.readLine().trimmed());
+    }
+    ~Sim() {
+        process.terminate();
+        if (!process.waitForFinished(5000))
+            process.kill();
+    }
+    // The lines of the log: commands as they are, samples as numbers.
+    QStringList Lines() const {
+        return QString::fromLatin1(ReadAll(Log())).split('\n', Qt::SkipEmptyParts);
+    }
+    std::vector<std::vector<int>> Samples() const {
+        std::vector<std::vector<int>> rows;
+        for (const QString& line : Lines()) {
+            if (line.startsWith('#'))
+                continue;
+            std::vector<int> row;
+            for (const QString& v : line.split(','))
+                row.push_back(v.toInt());
+            rows.push_back(row);
+        }
+        return rows;
+    }
+};
+
+struct ProgramRun {
+    int exitCode;
+    QString err;
+};
+
+ProgramRun Program(const QStringList& args, const QString& settings) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(ZM540VET), QStringList{"--settings", settings} + args);
+    EXPECT_TRUE(p.waitForFinished(60000));
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromLocal8Bit(p.readAllStandardError())};
+}
+
+// Where the recording's values of `channel` start among the logged samples, or -1.
+long FindRun(const std::vector<std::vector<int>>& sent, const std::int8_t* record, int n,
+             int channel) {
+    for (std::size_t start = 0; start + std::size_t(n) <= sent.size(); ++start) {
+        bool match = true;
+        for (int i = 0; i < n && match; ++i)
+            match = sent[start + std::size_t(i)][std::size_t(channel)] == record[i];
+        if (match)
+            return long(start);
+    }
+    return -1;
+}
+
+} // namespace
+
+TEST(EndToEnd, TwelveLeadRecordingIsTheLastFramesSent) {
+    Sim sim({"--noise"});
+    ASSERT_TRUE(sim.path.startsWith("/dev/"));
+    DocFixture f;
+    const ProgramRun run = Program({"--serial-device", sim.path, "--mode", "12lead", "--filter",
+                                    "Unfiltered", "--record", "10.6", "--save", f.Path("r.vecg")},
+                                   f.Path("s.ini"));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_TRUE(f.doc->OnOpenDocument(f.Path("r.vecg")));
+    ASSERT_EQ(f.doc->m_nSamples, 3000);
+    EXPECT_TRUE(sim.Lines().contains("# start 12lead"));
+    EXPECT_TRUE(sim.Lines().contains("# stop"));
+    const auto sent = sim.Samples();
+    const long start = FindRun(sent, f.doc->m_leadRecord[0].data(), 3000, 0);
+    ASSERT_GE(start, 0);
+    // The kept span ends with the last frames that reached the program before the stop.
+    EXPECT_LE(long(sent.size()) - (start + 3000), 40);
+    for (int i = 0; i < 3000; ++i) {
+        ASSERT_EQ(f.doc->m_leadRecord[1][i], sent[std::size_t(start + i)][1]) << i;
+        ASSERT_EQ(f.doc->m_leadRecord[2][i],
+                  std::int8_t(f.doc->m_leadRecord[1][i] - f.doc->m_leadRecord[0][i]));
+    }
+}
+
+TEST(EndToEnd, MonitoringOfLeadII) {
+    Sim sim({"--cat"});
+    DocFixture f;
+    const ProgramRun run = Program({"--serial-device", sim.path, "--mode", "monitor", "--lead",
+                                    "II", "--record", "2", "--save", f.Path("m.vecg")},
+                                   f.Path("s.ini"));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(sim.Lines().contains("# start monitor II")); // ESC b
+    ASSERT_TRUE(f.doc->OnOpenDocument(f.Path("m.vecg")));
+    EXPECT_EQ(f.doc->m_bTwelveLead, 0);
+    EXPECT_GT(f.doc->m_nSamples, 450);
+    EXPECT_GE(FindRun(sim.Samples(), f.doc->m_monitorRecord.data(), f.doc->m_nSamples, 0), 0);
+}
+
+TEST(EndToEnd, LinkCheckOutcomes) {
+    struct Case {
+        QStringList simOptions;
+        bool bAccepted;
+    };
+    for (const Case& c :
+         {Case{{}, true}, Case{{"--trailing-cr"}, false}, Case{{"--no-answer"}, false},
+          Case{{"--version-text", "KS770Vet V2.34"}, false}}) {
+        Sim sim(c.simOptions);
+        CMSComm::SetBackendFactory(
+            [&](int) { return std::make_unique<QtSerialBackend>(sim.path); });
+        EXPECT_EQ(LinkTest(0), c.bAccepted) << c.simOptions.join(' ').toStdString();
+    }
+    CMSComm::SetBackendFactory(
+        [](int) { return std::make_unique<QtSerialBackend>("/dev/no-such-port"); });
+    EXPECT_FALSE(LinkTest(0));
+    CMSComm::SetBackendFactory(nullptr);
+}
+
+TEST(EndToEnd, RefusedAndBrokenSessionsSayWhy) {
+    DocFixture f;
+    Sim quiet({"--no-answer"});
+    ProgramRun run =
+        Program({"--serial-device", quiet.path, "--record", "1", "--save", f.Path("q.vecg")},
+                f.Path("s.ini"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("KS770Vet not present")) << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(f.Path("q.vecg")));
+
+    run = Program(
+        {"--serial-device", "/dev/no-such-port", "--record", "1", "--save", f.Path("n.vecg")},
+        f.Path("s.ini"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("not found on the communication port")) << run.err.toStdString();
+
+    // The cable goes during the session: what arrived is saved, and the run says so.
+    Sim leaving({"--disconnect-after", "1"});
+    run = Program({"--serial-device", leaving.path, "--mode", "monitor", "--record", "3", "--save",
+                   f.Path("d.vecg")},
+                  f.Path("s.ini"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("connection to the recorder was lost")) << run.err.toStdString();
+    ASSERT_TRUE(f.doc->OnOpenDocument(f.Path("d.vecg")));
+    EXPECT_GT(f.doc->m_nSamples, 200);
+    EXPECT_GE(FindRun(leaving.Samples(), f.doc->m_monitorRecord.data(), f.doc->m_nSamples, 0), 0);
+}
