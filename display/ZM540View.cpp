@@ -91,11 +91,6 @@ void CZM540View::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
 }
 
-void CZM540View::ShowOnWindow(const QImage& image) {
-    QPainter window(this);
-    window.drawImage(0, 0, image);
-}
-
 void CZM540View::paintEvent(QPaintEvent*) {
     if (m_bBackgroundStale || m_nClientWidth != width() || m_nClientHeight != height())
         RebuildBackground();
@@ -111,24 +106,18 @@ void CZM540View::paintEvent(QPaintEvent*) {
             QPainterCanvas dc(painter);
             PaintMonitorLive(dc, *this, m_grid, m_colours);
         }
-        ShowOnWindow(m_window);
+        QPainter(this).drawImage(0, 0, m_window);
         return;
     }
 
-    // Everything else is drawn on a fresh copy of the background.
-    if (m_frame.size() != m_background.size())
-        m_frame = QImage(m_background.size(), m_background.format());
-    m_frame.setDevicePixelRatio(m_background.devicePixelRatio());
-    {
-        QPainter painter(&m_frame);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(0, 0, m_background);
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        QPainterCanvas dc(painter);
-        if (m_bAcquiring)
-            PaintTwelveLeadLive(dc, *this, m_grid, m_colours, m_doc.m_nRhythmLead);
-        else
-            OnDraw(dc);
-    }
-    ShowOnWindow(m_frame);
+    // Everything else is drawn on a fresh copy of the background: the window's own back
+    // buffer, which is shown in one piece when the paint ends, so nothing flickers and the
+    // background picture itself stays as built.
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_background);
+    QPainterCanvas dc(painter);
+    if (m_bAcquiring)
+        PaintTwelveLeadLive(dc, *this, m_grid, m_colours, m_doc.m_nRhythmLead);
+    else
+        OnDraw(dc);
 }

@@ -85,7 +85,6 @@ class CZM540View : public QWidget, public AcquisitionState {
     void OnLineFailed(const QString& message);
     bool OpenStreamPort(const QString& settings, short threshold);
     void AbortStart();
-    void ShowOnWindow(const QImage& image);
 
     CZM540Doc& m_doc;
     ProfileSettings& m_settings;
@@ -93,7 +92,6 @@ class CZM540View : public QWidget, public AcquisitionState {
     int m_nSessionPortOverride = 0;
     GridLayout m_grid;
     QImage m_background;
-    QImage m_frame;  // the copy of the background that each paint draws on
     QImage m_window; // what the monitoring sweep has drawn on the window so far
     bool m_bBackgroundStale = true;
 };

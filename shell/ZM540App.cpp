@@ -32,6 +32,31 @@ void InitShellResources() {
     (void)bDone;
 }
 
+namespace {
+
+// Notes the moment the view has painted for the first time, then ends the program.
+class FirstPaintTimer : public QObject {
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !m_bSeen) {
+            m_bSeen = true;
+            // Once the paint in progress has finished.
+            QTimer::singleShot(0, this, [] {
+                std::printf("first-paint-ms-since-epoch %lld\n", QDateTime::currentMSecsSinceEpoch());
+                std::fflush(stdout);
+                QCoreApplication::exit(0);
+            });
+        }
+        return false;
+    }
+
+  private:
+    bool m_bSeen = false;
+};
+
+} // namespace
+
 CommandLine ParseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("ZM540 Vet: veterinary electrocardiography "
@@ -72,8 +97,13 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption save(QStringLiteral("save"),
                                   QStringLiteral("Where --record saves the recording."),
                                   QStringLiteral("file"));
+    const QCommandLineOption firstPaint(
+        QStringLiteral("time-first-paint"),
+        QStringLiteral("Print the time of the first paint of the ECG (milliseconds since 1970) and "
+                       "exit; for measuring start-up."));
     parser.addOption(settings);
     parser.addOption(splash);
+    parser.addOption(firstPaint);
     parser.addOptions({demo, animal, device, mode, lead, filter, record, save});
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("A .vecg recording to open."),
@@ -145,6 +175,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     cmd.strSettingsFile = parser.value(settings);
     cmd.strFileName = files.value(0);
     cmd.bSplash = parser.isSet(splash);
+    cmd.bTimeFirstPaint = parser.isSet(firstPaint);
     return cmd;
 }
 
@@ -197,6 +228,8 @@ bool CZM540App::InitInstance(const QStringList& arguments) {
         m_pDoc->UpdateAllViews();
     }
     ApplyRunChoices(cmd);
+    if (cmd.bTimeFirstPaint)
+        m_pFrame->GetView()->installEventFilter(new FirstPaintTimer(this));
     m_pFrame->show();
     if (cmd.dRecordSeconds > 0.0)
         QTimer::singleShot(0, this, [this, cmd] {

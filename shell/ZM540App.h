@@ -23,6 +23,7 @@ struct CommandLine {
     QString strSettingsFile; // an INI file in place of the user profile; empty: the profile
     QString strFileName;     // a recording to open; empty: a new one
     bool bSplash = false;
+    bool bTimeFirstPaint = false; // print when the ECG was first painted, then end
     // This run's port and recording choices.
     bool bDemo = false;          // port 1 is the built-in emulated recorder
     bool bDemoCat = false;       // the emulated recorder is on a cat
