@@ -106,7 +106,9 @@ void CZM540View::paintEvent(QPaintEvent*) {
             QPainterCanvas dc(painter);
             PaintMonitorLive(dc, *this, m_grid, m_colours);
         }
-        QPainter(this).drawImage(0, 0, m_window);
+        QPainter window(this);
+        window.setCompositionMode(QPainter::CompositionMode_Source);
+        window.drawImage(0, 0, m_window);
         return;
     }
 
@@ -114,7 +116,10 @@ void CZM540View::paintEvent(QPaintEvent*) {
     // buffer, which is shown in one piece when the paint ends, so nothing flickers and the
     // background picture itself stays as built.
     QPainter painter(this);
+    // The background is opaque: a plain copy, no blending.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(0, 0, m_background);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     QPainterCanvas dc(painter);
     if (m_bAcquiring)
         PaintTwelveLeadLive(dc, *this, m_grid, m_colours, m_doc.m_nRhythmLead);
