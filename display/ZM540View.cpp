@@ -46,7 +46,7 @@ void CZM540View::RebuildBackground() {
     const qreal dpr = devicePixelRatioF();
     const QSize pixels = QSize(m_nClientWidth, m_nClientHeight) * dpr;
     if (m_background.size() != pixels)
-        m_background = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        m_background = QImage(pixels, QImage::Format_RGB32);
     m_background.setDevicePixelRatio(dpr);
     m_background.fill(ToQColor(m_colours.crBackground));
 
