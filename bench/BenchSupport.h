@@ -9,6 +9,9 @@
 #include <memory>
 #include <random>
 
+// Runs the registered benchmarks inside a GUI application on the offscreen platform.
+int RunBenchmarksWithGui(int argc, char** argv);
+
 class SilentPrompter : public Prompter {
   public:
     Answer Ask(const QString&, Buttons, Icon, const QString&) override { return Answer::Ok; }

@@ -7,7 +7,6 @@
 #include "RecordDrawing.h"
 #include "ZM540View.h"
 
-#include <QApplication>
 #include <QPainter>
 #include <QTemporaryDir>
 
@@ -83,11 +82,5 @@ BENCHMARK(BM_OpenAndDraw)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarksWithGui(argc, argv);
 }

@@ -59,17 +59,25 @@ void DrawPageMark(Canvas& dc, const GridRect& rc, const BackgroundStyle& style) 
         dc.LineTo(left + int(p.x() * w), top + int(p.y() * h));
 }
 
+namespace {
+
+// What both backgrounds start with: the page mark, the grid, then the texts' font and mode.
+void DrawMarkAndGrid(Canvas& dc, const GridLayout& g, const BackgroundStyle& style, int textAlign) {
+    DrawPageMark(dc, g.rc, style);
+    dc.SetTextAlign(textAlign);
+    const CanvasPen major = SolidPen(style.colours.crMajorGrid);
+    const CanvasPen minor = SolidPen(style.colours.crMinorGrid);
+    DrawLineGrid(dc, g.rc, kMajorAcross, kMajorDown, &major, &minor);
+    dc.SelectFont(style.labelFont);
+    dc.SetBkMode(true);
+}
+
+} // namespace
+
 void DrawTwelveLeadBackground(Canvas& dc, const GridLayout& g, const BackgroundStyle& style,
                               int rhythmLead) {
     const SchemeColours& c = style.colours;
-    DrawPageMark(dc, g.rc, style);
-    dc.SetTextAlign(AlignLeft | AlignBottom);
-    const CanvasPen major = SolidPen(c.crMajorGrid);
-    const CanvasPen minor = SolidPen(c.crMinorGrid);
-    DrawLineGrid(dc, g.rc, kMajorAcross, kMajorDown, &major, &minor);
-
-    dc.SelectFont(style.labelFont);
-    dc.SetBkMode(true);
+    DrawMarkAndGrid(dc, g, style, AlignLeft | AlignBottom);
     dc.SelectPen(SolidPen(c.crLabel));
     dc.SetTextColour(c.crLabel);
     const int xRight = g.rc.left + g.half;
@@ -90,16 +98,8 @@ void DrawTwelveLeadBackground(Canvas& dc, const GridLayout& g, const BackgroundS
 
 void DrawMonitorBackground(Canvas& dc, const GridLayout& g, const BackgroundStyle& style,
                            int monitoredLead) {
-    const SchemeColours& c = style.colours;
-    DrawPageMark(dc, g.rc, style);
-    dc.SetTextAlign(AlignLeft | AlignTop);
-    const CanvasPen major = SolidPen(c.crMajorGrid);
-    const CanvasPen minor = SolidPen(c.crMinorGrid);
-    DrawLineGrid(dc, g.rc, kMajorAcross, kMajorDown, &major, &minor);
-
-    dc.SelectFont(style.labelFont);
-    dc.SetBkMode(true);
-    DrawMonitorCaption(dc, g.rc, c,
+    DrawMarkAndGrid(dc, g, style, AlignLeft | AlignTop);
+    DrawMonitorCaption(dc, g.rc, style.colours,
                        {QStringLiteral("Monitoring"), QString(),
                         QLatin1String(kLeadNames[std::size_t(SafeLimbLead(monitoredLead))]),
                         QString()});

@@ -1,0 +1,15 @@
+#include "BenchSupport.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+int RunBenchmarksWithGui(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
