@@ -1,5 +1,6 @@
 // Background rebuild and recorded drawing at 1920 x 1080, and opening a full file and drawing it.
 #include "BenchSupport.h"
+#include "PaintOnCopy.h"
 
 #include "DisplayLayout.h"
 #include "EcgBackground.h"
@@ -39,15 +40,12 @@ void DrawRecord(benchmark::State& state, bool bTwelveLead) {
     background.fill(Qt::white);
     QImage frame(background.size(), background.format());
     for (auto _ : state) {
-        QPainter painter(&frame);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(0, 0, background);
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        QPainterCanvas dc(painter);
-        if (bTwelveLead)
-            DrawTwelveLeadRecord(dc, g, colours, *full.doc);
-        else
-            DrawMonitorRecord(dc, g, colours, *full.doc);
+        PaintOnCopy(frame, background, [&](Canvas& dc) {
+            if (bTwelveLead)
+                DrawTwelveLeadRecord(dc, g, colours, *full.doc);
+            else
+                DrawMonitorRecord(dc, g, colours, *full.doc);
+        });
     }
 }
 void BM_DrawTwelveLeadRecord(benchmark::State& state) {
