@@ -68,7 +68,14 @@ bool CMSComm::SetPortOpen(bool bOpen) {
         m_backend.reset();
         return false;
     }
+    m_backend->SetReceiveThreshold(m_nRThreshold);
     return true;
+}
+
+void CMSComm::SetRThreshold(short threshold) {
+    m_nRThreshold = threshold;
+    if (GetPortOpen())
+        m_backend->SetReceiveThreshold(threshold);
 }
 
 bool CMSComm::GetPortOpen() const {

@@ -30,7 +30,7 @@ class CMSComm : public QObject {
     bool SetSettings(const QString& settings);
     QString GetSettings() const { return m_strSettings; }
     void SetInputMode(int mode) { m_nInputMode = mode; }
-    void SetRThreshold(short threshold) { m_nRThreshold = threshold; }
+    void SetRThreshold(short threshold);
     // Opens or closes the line; false (see LastError) when it cannot be opened.
     bool SetPortOpen(bool bOpen);
     bool GetPortOpen() const;

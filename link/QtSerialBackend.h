@@ -14,10 +14,15 @@ class QtSerialBackend : public SerialBackend {
     bool IsOpen() const override { return m_port.isOpen(); }
     bool Write(const QByteArray& bytes) override;
     qint64 BytesWaiting() const override { return m_port.bytesAvailable(); }
-    QByteArray ReadAll() override { return m_port.readAll(); }
+    QByteArray ReadAll() override;
+    void SetReceiveThreshold(int bytes) override;
 
   private:
+    void OnReadyRead();
     void OnError(QSerialPort::SerialPortError error);
+    void UpdateWakeLevel();
 
     QSerialPort m_port;
+    int m_nThreshold = 0;
+    int m_nWakeLevel = -1; // the terminal's VMIN as last set; -1 after opening
 };

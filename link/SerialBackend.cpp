@@ -3,6 +3,12 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <termios.h>
+#endif
+
 std::optional<PortSettings> PortSettings::Parse(const QString& text) {
     const QStringList parts = text.split(QLatin1Char(','));
     if (parts.size() != 4)
@@ -23,7 +29,7 @@ std::optional<PortSettings> PortSettings::Parse(const QString& text) {
 
 QtSerialBackend::QtSerialBackend(const QString& device, QObject* parent) : SerialBackend(parent) {
     m_port.setPortName(device);
-    connect(&m_port, &QSerialPort::readyRead, this, &SerialBackend::dataReady);
+    connect(&m_port, &QSerialPort::readyRead, this, &QtSerialBackend::OnReadyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialBackend::OnError);
 }
 
@@ -44,6 +50,8 @@ bool QtSerialBackend::Open(const PortSettings& s, QString* error) {
         return false;
     }
     m_port.clear();
+    m_nWakeLevel = -1;
+    UpdateWakeLevel();
     return true;
 }
 
@@ -58,6 +66,46 @@ bool QtSerialBackend::Write(const QByteArray& bytes) {
     // The commands are tiny; push them out now so that the waits that follow count from here.
     m_port.waitForBytesWritten(100);
     return true;
+}
+
+QByteArray QtSerialBackend::ReadAll() {
+    QByteArray bytes = m_port.readAll();
+    UpdateWakeLevel();
+    return bytes;
+}
+
+void QtSerialBackend::SetReceiveThreshold(int bytes) {
+    m_nThreshold = bytes;
+    UpdateWakeLevel();
+}
+
+void QtSerialBackend::OnReadyRead() {
+    UpdateWakeLevel();
+    emit dataReady();
+}
+
+void QtSerialBackend::UpdateWakeLevel() {
+#ifdef Q_OS_UNIX
+    // The terminal driver reports the line readable only once VMIN bytes wait (VTIME 0; the
+    // port is non-blocking, so a read still takes whatever is there). VMIN is kept at what the
+    // threshold still lacks, so a session wakes a few times per receive event instead of at
+    // every few bytes the device or adapter delivers, and never sleeps past the threshold.
+    // Linux hands out at most 64 bytes per read while VMIN is above 64, so it stays at or below.
+    constexpr qint64 kMaxWakeBytes = 64;
+    const int fd = int(m_port.handle());
+    if (!m_port.isOpen() || fd < 0)
+        return;
+    const int level = m_nThreshold <= 0 ? 0
+                                        : int(std::clamp(m_nThreshold - m_port.bytesAvailable(),
+                                                         qint64(1), kMaxWakeBytes));
+    termios t{};
+    if (level == m_nWakeLevel || tcgetattr(fd, &t) != 0)
+        return;
+    t.c_cc[VMIN] = cc_t(level);
+    t.c_cc[VTIME] = 0;
+    if (tcsetattr(fd, TCSANOW, &t) == 0)
+        m_nWakeLevel = level;
+#endif
 }
 
 void QtSerialBackend::OnError(QSerialPort::SerialPortError error) {

@@ -29,6 +29,9 @@ class SerialBackend : public QObject {
     virtual qint64 BytesWaiting() const = 0;
     // Takes every waiting byte, in arrival order.
     virtual QByteArray ReadAll() = 0;
+    // How many bytes the owner waits for before it reads; a line may use this to stay asleep
+    // until then instead of reporting every byte. 0: every byte counts.
+    virtual void SetReceiveThreshold(int bytes) { (void)bytes; }
 
   signals:
     void dataReady();

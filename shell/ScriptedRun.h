@@ -20,6 +20,7 @@ class StderrPrompter : public Prompter {
 
 // Starts a session as the Record button does, stops it after `seconds` as the button does,
 // saves the recording to `path` and ends the program: status 0 when the session ran and the
-// file was written without any message, 1 otherwise.
+// file was written without any message, 1 otherwise. With `bTimeSession`, prints the processor
+// time the program used from the session's start to its stop on standard output.
 void RunScriptedRecording(CMainFrame& frame, CZM540Doc& doc, StderrPrompter& prompter,
-                          double seconds, const QString& path);
+                          double seconds, const QString& path, bool bTimeSession = false);

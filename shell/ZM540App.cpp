@@ -101,9 +101,14 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         QStringLiteral("time-first-paint"),
         QStringLiteral("Print the time of the first paint of the ECG (milliseconds since 1970) and "
                        "exit; for measuring start-up."));
+    const QCommandLineOption timeSession(
+        QStringLiteral("time-session"),
+        QStringLiteral("With --record: print the processor time the session used, from its start "
+                       "to its stop; for measuring."));
     parser.addOption(settings);
     parser.addOption(splash);
     parser.addOption(firstPaint);
+    parser.addOption(timeSession);
     parser.addOptions({demo, animal, device, mode, lead, filter, record, save});
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("A .vecg recording to open."),
@@ -176,6 +181,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     cmd.strFileName = files.value(0);
     cmd.bSplash = parser.isSet(splash);
     cmd.bTimeFirstPaint = parser.isSet(firstPaint);
+    cmd.bTimeSession = parser.isSet(timeSession);
     return cmd;
 }
 
@@ -234,7 +240,7 @@ bool CZM540App::InitInstance(const QStringList& arguments) {
     if (cmd.dRecordSeconds > 0.0)
         QTimer::singleShot(0, this, [this, cmd] {
             RunScriptedRecording(*m_pFrame, *m_pDoc, *m_pScriptPrompter, cmd.dRecordSeconds,
-                                 cmd.strSavePath);
+                                 cmd.strSavePath, cmd.bTimeSession);
         });
     return true;
 }

@@ -24,6 +24,7 @@ struct CommandLine {
     QString strFileName;     // a recording to open; empty: a new one
     bool bSplash = false;
     bool bTimeFirstPaint = false; // print when the ECG was first painted, then end
+    bool bTimeSession = false;    // with a scripted recording: print its processor time
     // This run's port and recording choices.
     bool bDemo = false;          // port 1 is the built-in emulated recorder
     bool bDemoCat = false;       // the emulated recorder is on a cat

@@ -5,10 +5,16 @@
 #include "LinkCheckDlg.h"
 #include "QtSerialBackend.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -165,4 +171,44 @@ TEST(EndToEnd, RefusedAndBrokenSessionsSayWhy) {
     ASSERT_TRUE(f.doc->OnOpenDocument(f.Path("d.vecg")));
     EXPECT_GT(f.doc->m_nSamples, 200);
     EXPECT_GE(FindRun(leaving.Samples(), f.doc->m_monitorRecord.data(), f.doc->m_nSamples, 0), 0);
+}
+
+// The receive threshold on a real terminal: no event below it, one as soon as it is met even
+// when the last bytes are few, and then every waiting byte, however large the burst.
+TEST(EndToEnd, ReceiveThresholdOnATerminal) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const QString device = QString::fromLocal8Bit(ptsname(master));
+    CMSComm::SetBackendFactory([&](int) { return std::make_unique<QtSerialBackend>(device); });
+    CMSComm comm;
+    comm.SetSettings("115200,N,8,1");
+    comm.SetRThreshold(135);
+    ASSERT_TRUE(comm.SetPortOpen(true));
+    // As a session does, every event takes what waits.
+    std::vector<qsizetype> events;
+    QObject::connect(&comm, &CMSComm::OnComm, [&] { events.push_back(comm.GetInput().size()); });
+    // Sends n bytes, lets them settle in the terminal, then runs the event loop for a while.
+    const auto send = [&](int n, int waitMs) {
+        events.clear();
+        const QByteArray bytes(n, '\x7f');
+        ASSERT_EQ(::write(master, bytes.constData(), std::size_t(n)), n);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        QElapsedTimer timer;
+        timer.start();
+        while (events.empty() && timer.elapsed() < waitMs)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    };
+
+    send(100, 300);
+    EXPECT_TRUE(events.empty());
+    send(40, 2000);
+    EXPECT_EQ(events, std::vector<qsizetype>{140});
+    send(1000, 2000);
+    EXPECT_EQ(events, std::vector<qsizetype>{1000});
+
+    comm.SetPortOpen(false);
+    CMSComm::SetBackendFactory(nullptr);
+    ::close(master);
 }
