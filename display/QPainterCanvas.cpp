@@ -3,9 +3,11 @@
 #include "SystemColours.h"
 
 #include <QFontMetrics>
-#include <QPaintDevice>
+#include <QImage>
+#include <QPaintEngine>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -24,6 +26,58 @@ Qt::PenStyle ToQtStyle(PenStyle style) {
     return Qt::SolidLine;
 }
 
+// Writes the lines of a polyline into 32-bit pixels. Each line has one pixel per step along its
+// longer axis, from its first point up to, not including, its last; across, the pixel nearest
+// the exact line is taken, a tie going away from the first point.
+template <typename Target> void DrawPixelPolyline(const Target& target, const QPolygon& line) {
+    const QRect& clip = target.clip;
+    const qsizetype stride = target.bytesPerLine / qsizetype(sizeof(quint32));
+    auto* const origin = reinterpret_cast<quint32*>(target.bits);
+    for (qsizetype k = 1; k < line.size(); ++k) {
+        const QPoint a = line[k - 1] + target.offset, b = line[k] + target.offset;
+        const int dx = b.x() - a.x(), dy = b.y() - a.y();
+        const int n = std::max(std::abs(dx), std::abs(dy));
+        if (n == 0)
+            continue;
+        // Per step: one pixel along the long axis, and one across each time the error
+        // passes 2n.
+        const bool steep = std::abs(dy) >= std::abs(dx);
+        const int across = steep ? std::abs(dx) : std::abs(dy);
+        const int sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
+        int error = n;
+        if (clip.contains(a) && clip.contains(b)) {
+            // The whole line is inside: no test per pixel.
+            const qsizetype mainStep = steep ? sy * stride : sx;
+            const qsizetype crossStep = steep ? sx : sy * stride;
+            quint32* p = origin + a.y() * stride + a.x();
+            for (int i = 0; i < n; ++i) {
+                *p = target.pixel;
+                p += mainStep;
+                error += 2 * across;
+                if (error >= 2 * n) {
+                    error -= 2 * n;
+                    p += crossStep;
+                }
+            }
+            continue;
+        }
+        int x = a.x(), y = a.y();
+        int& main = steep ? y : x;
+        int& cross = steep ? x : y;
+        const int mainSign = steep ? sy : sx, crossSign = steep ? sx : sy;
+        for (int i = 0; i < n; ++i) {
+            if (clip.contains(x, y))
+                origin[y * stride + x] = target.pixel;
+            main += mainSign;
+            error += 2 * across;
+            if (error >= 2 * n) {
+                error -= 2 * n;
+                cross += crossSign;
+            }
+        }
+    }
+}
+
 } // namespace
 
 QPainterCanvas::QPainterCanvas(QPainter& painter) : m_p(painter) {
@@ -37,17 +91,11 @@ QPainterCanvas::~QPainterCanvas() {
 }
 
 void QPainterCanvas::Flush() {
-    if (m_line.size() == 2 && m_bPixelRects &&
-        (m_line[0].x() == m_line[1].x() || m_line[0].y() == m_line[1].y())) {
-        // A solid one-pixel grid line drawn as a rectangle: several times faster than the
-        // line rasteriser. Like any line here it leaves its last pixel out.
-        const QPoint a = m_line[0], b = m_line[1];
-        const QRect r = a.x() == b.x()
-                            ? QRect(a.x(), std::min(a.y(), b.y() + 1), 1, std::abs(b.y() - a.y()))
-                            : QRect(std::min(a.x(), b.x() + 1), a.y(), std::abs(b.x() - a.x()), 1);
-        m_p.fillRect(r, m_p.pen().color());
-    } else if (m_line.size() >= 2) {
-        m_p.drawPolyline(m_line);
+    if (m_line.size() >= 2) {
+        if (m_direct)
+            DrawPixelPolyline(*m_direct, m_line);
+        else
+            m_p.drawPolyline(m_line);
     }
     m_line.resize(0);
 }
@@ -59,11 +107,38 @@ void QPainterCanvas::SelectPen(const CanvasPen& pen) {
     qpen.setCapStyle(Qt::FlatCap);
     qpen.setJoinStyle(Qt::MiterJoin);
     m_p.setPen(qpen);
-    // One logical unit is one device pixel only on an unscaled raster target.
-    const QPaintDevice* device = m_p.device();
-    m_bPixelRects = pen.style == PenStyle::Solid && pen.width == 0 &&
-                    m_p.worldTransform().type() <= QTransform::TxTranslate && device &&
-                    device->devicePixelRatioF() == 1.0 && device->devType() == QInternal::Image;
+    m_pen = pen;
+    FindPixelTarget();
+}
+
+void QPainterCanvas::FindPixelTarget() {
+    m_direct.reset();
+    if (m_pen.style != PenStyle::Solid || m_pen.width != 0 || m_p.opacity() != 1.0 ||
+        m_p.compositionMode() != QPainter::CompositionMode_SourceOver)
+        return;
+    // The engine's device is the image really written, also when the painter was opened on a
+    // widget; one logical unit must be one of its pixels.
+    const QPaintEngine* engine = m_p.paintEngine();
+    QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
+    const QTransform t = m_p.deviceTransform();
+    if (!device || device->devType() != QInternal::Image || t.type() > QTransform::TxTranslate ||
+        t.dx() != std::floor(t.dx()) || t.dy() != std::floor(t.dy()))
+        return;
+    auto* image = static_cast<QImage*>(device);
+    if (image->format() != QImage::Format_RGB32 &&
+        image->format() != QImage::Format_ARGB32_Premultiplied &&
+        image->format() != QImage::Format_ARGB32)
+        return;
+    const QPoint offset(int(t.dx()), int(t.dy()));
+    QRegion clip(image->rect());
+    if (m_p.hasClipping())
+        clip &= m_p.clipRegion().translated(offset);
+    if (const QRegion system = engine->systemClip(); !system.isEmpty())
+        clip &= system;
+    if (clip.rectCount() > 1)
+        return;
+    m_direct = PixelTarget{image->bits(), image->bytesPerLine(), offset, clip.boundingRect(),
+                           ToQColor(m_pen.colour).rgba()};
 }
 
 void QPainterCanvas::SelectFont(const QFont& font) {
@@ -77,6 +152,7 @@ void QPainterCanvas::SetClipRect(std::optional<QRect> rect) {
         m_p.setClipRect(*rect, Qt::IntersectClip);
     else
         m_p.setClipping(false);
+    FindPixelTarget();
 }
 
 void QPainterCanvas::MoveTo(int x, int y) {

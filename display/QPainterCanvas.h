@@ -5,8 +5,12 @@
 #include <QPainter>
 #include <QPolygon>
 
+#include <optional>
+
 // The canvas over a QPainter: screen images, printers, PDF and SVG. Consecutive lines are
-// collected into one polyline and drawn together, which is far faster than single lines.
+// collected into one polyline and drawn together. Solid one-pixel lines on a 32-bit raster
+// target (an image, or the window's back buffer) are written straight into its pixels, which
+// is several times faster than Qt's line rasteriser; everything else goes through QPainter.
 class QPainterCanvas : public Canvas {
   public:
     explicit QPainterCanvas(QPainter& painter);
@@ -31,12 +35,23 @@ class QPainterCanvas : public Canvas {
     void Flush();
 
   private:
+    // Where solid one-pixel lines are written directly, in the target's own pixels.
+    struct PixelTarget {
+        uchar* bits = nullptr;
+        qsizetype bytesPerLine = 0;
+        QPoint offset; // logical to device
+        QRect clip;    // device pixels that may be written
+        quint32 pixel = 0;
+    };
+    void FindPixelTarget();
+
     QPainter& m_p;
+    CanvasPen m_pen;
+    std::optional<PixelTarget> m_direct;
     QPolygon m_line;
     QPoint m_current;
     int m_nAlign = AlignLeft | AlignTop;
     bool m_bTransparent = false;
-    bool m_bPixelRects = false; // lines of the current pen may be drawn as one-pixel rectangles
     ColourRef m_crText = 0;
     ColourRef m_crBk = 0xFFFFFF;
 };
