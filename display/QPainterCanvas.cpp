@@ -26,56 +26,38 @@ Qt::PenStyle ToQtStyle(PenStyle style) {
     return Qt::SolidLine;
 }
 
-// Writes the lines of a polyline into 32-bit pixels. Each line has one pixel per step along its
-// longer axis, from its first point up to, not including, its last; across, the pixel nearest
-// the exact line is taken, a tie going away from the first point.
-template <typename Target> void DrawPixelPolyline(const Target& target, const QPolygon& line) {
-    const QRect& clip = target.clip;
-    const qsizetype stride = target.bytesPerLine / qsizetype(sizeof(quint32));
-    auto* const origin = reinterpret_cast<quint32*>(target.bits);
-    for (qsizetype k = 1; k < line.size(); ++k) {
-        const QPoint a = line[k - 1] + target.offset, b = line[k] + target.offset;
-        const int dx = b.x() - a.x(), dy = b.y() - a.y();
-        const int n = std::max(std::abs(dx), std::abs(dy));
-        if (n == 0)
-            continue;
-        // Per step: one pixel along the long axis, and one across each time the error
-        // passes 2n.
-        const bool steep = std::abs(dy) >= std::abs(dx);
-        const int across = steep ? std::abs(dx) : std::abs(dy);
-        const int sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
-        int error = n;
-        if (clip.contains(a) && clip.contains(b)) {
-            // The whole line is inside: no test per pixel.
-            const qsizetype mainStep = steep ? sy * stride : sx;
-            const qsizetype crossStep = steep ? sx : sy * stride;
-            quint32* p = origin + a.y() * stride + a.x();
-            for (int i = 0; i < n; ++i) {
-                *p = target.pixel;
-                p += mainStep;
-                error += 2 * across;
-                if (error >= 2 * n) {
-                    error -= 2 * n;
-                    p += crossStep;
-                }
-            }
-            continue;
-        }
-        int x = a.x(), y = a.y();
-        int& main = steep ? y : x;
-        int& cross = steep ? x : y;
-        const int mainSign = steep ? sy : sx, crossSign = steep ? sx : sy;
-        for (int i = 0; i < n; ++i) {
-            if (clip.contains(x, y))
-                origin[y * stride + x] = target.pixel;
-            main += mainSign;
-            error += 2 * across;
-            if (error >= 2 * n) {
-                error -= 2 * n;
-                cross += crossSign;
-            }
+bool Inside(const QRect& r, int x, int y) {
+    return x >= r.left() && x <= r.right() && y >= r.top() && y <= r.bottom();
+}
+
+// The pixels of a line: one per step along its longer axis, from `a` up to, not including,
+// `b`; across, the pixel nearest the exact line, a tie going away from `a`. `put(x, y)` is
+// called for each of them inside `clip`.
+template <bool Steep, typename Put>
+void StepLine(QPoint a, int n, int mainSign, int across, int crossSign, const QRect& clip,
+              bool whole, Put put) {
+    int x = a.x(), y = a.y();
+    int error = n; // the position across, in units of 1/2n, offset by a half for rounding
+    for (int i = 0; i < n; ++i) {
+        if (whole || Inside(clip, x, y))
+            put(x, y);
+        (Steep ? y : x) += mainSign;
+        error += 2 * across;
+        if (error >= 2 * n) {
+            error -= 2 * n;
+            (Steep ? x : y) += crossSign;
         }
     }
+}
+
+template <typename Put> void ForEachLinePixel(QPoint a, QPoint b, const QRect& clip, Put put) {
+    const int dx = b.x() - a.x(), dy = b.y() - a.y();
+    const int sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
+    const bool whole = Inside(clip, a.x(), a.y()) && Inside(clip, b.x(), b.y());
+    if (std::abs(dy) >= std::abs(dx))
+        StepLine<true>(a, std::abs(dy), sy, std::abs(dx), sx, clip, whole, put);
+    else
+        StepLine<false>(a, std::abs(dx), sx, std::abs(dy), sy, clip, whole, put);
 }
 
 } // namespace
@@ -92,10 +74,8 @@ QPainterCanvas::~QPainterCanvas() {
 
 void QPainterCanvas::Flush() {
     if (m_line.size() >= 2) {
-        if (m_direct)
-            DrawPixelPolyline(*m_direct, m_line);
-        else
-            m_p.drawPolyline(m_line);
+        m_p.drawPolyline(m_line);
+        VoidInk();
     }
     m_line.resize(0);
 }
@@ -111,34 +91,80 @@ void QPainterCanvas::SelectPen(const CanvasPen& pen) {
     FindPixelTarget();
 }
 
-void QPainterCanvas::FindPixelTarget() {
-    m_direct.reset();
-    if (m_pen.style != PenStyle::Solid || m_pen.width != 0 || m_p.opacity() != 1.0 ||
-        m_p.compositionMode() != QPainter::CompositionMode_SourceOver)
-        return;
+std::optional<QPainterCanvas::PixelTarget> QPainterCanvas::PixelTargetOf(QPainter& painter) {
     // The engine's device is the image really written, also when the painter was opened on a
     // widget; one logical unit must be one of its pixels.
-    const QPaintEngine* engine = m_p.paintEngine();
+    const QPaintEngine* engine = painter.paintEngine();
     QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
-    const QTransform t = m_p.deviceTransform();
+    const QTransform t = painter.deviceTransform();
     if (!device || device->devType() != QInternal::Image || t.type() > QTransform::TxTranslate ||
-        t.dx() != std::floor(t.dx()) || t.dy() != std::floor(t.dy()))
-        return;
+        t.dx() != std::floor(t.dx()) || t.dy() != std::floor(t.dy()) || painter.opacity() != 1.0 ||
+        painter.compositionMode() != QPainter::CompositionMode_SourceOver)
+        return std::nullopt;
     auto* image = static_cast<QImage*>(device);
     if (image->format() != QImage::Format_RGB32 &&
         image->format() != QImage::Format_ARGB32_Premultiplied &&
         image->format() != QImage::Format_ARGB32)
-        return;
+        return std::nullopt;
     const QPoint offset(int(t.dx()), int(t.dy()));
     QRegion clip(image->rect());
-    if (m_p.hasClipping())
-        clip &= m_p.clipRegion().translated(offset);
+    if (painter.hasClipping())
+        clip &= painter.clipRegion().translated(offset);
     if (const QRegion system = engine->systemClip(); !system.isEmpty())
         clip &= system;
     if (clip.rectCount() > 1)
+        return std::nullopt;
+    return PixelTarget{reinterpret_cast<quint32*>(image->bits()),
+                       image->bytesPerLine() / qsizetype(sizeof(quint32)), offset,
+                       clip.boundingRect()};
+}
+
+void QPainterCanvas::FindPixelTarget() {
+    m_direct.reset();
+    if (m_pen.style == PenStyle::Solid && m_pen.width == 0)
+        m_direct = PixelTargetOf(m_p);
+    m_nPixel = ToQColor(m_pen.colour).rgba();
+}
+
+void QPainterCanvas::KeepInk(InkLog& log) {
+    Flush();
+    log.target = nullptr;
+    log.lines.clear(); // the room stays for the next paint
+    log.bVoid = false;
+    m_pInk = &log;
+}
+
+void QPainterCanvas::VoidInk() {
+    if (m_pInk)
+        m_pInk->bVoid = true;
+}
+
+bool QPainterCanvas::EraseInk(QPainter& painter, const InkLog& log, const QImage& under) {
+    const std::optional<PixelTarget> target = PixelTargetOf(painter);
+    if (log.bVoid || !log.target || !target || target->bits != log.target ||
+        under.format() != QImage::Format_RGB32 || under.devicePixelRatio() != 1.0)
+        return false;
+    // Only pixels that are both in the target now and have a pixel of `under` to come from.
+    const QRect area = target->clip & under.rect().translated(target->offset);
+    const auto* source = reinterpret_cast<const quint32*>(under.constBits());
+    const qsizetype sourceStride = under.bytesPerLine() / qsizetype(sizeof(quint32));
+    const qsizetype shift = -target->offset.y() * sourceStride - target->offset.x();
+    for (const InkLog::Line& line : log.lines)
+        ForEachLinePixel(line.from, line.to, line.clip & area, [&](int x, int y) {
+            target->bits[y * target->stride + x] = source[y * sourceStride + x + shift];
+        });
+    return true;
+}
+
+void QPainterCanvas::ShowBackground(QPainter& painter, const QImage& background,
+                                    const InkLog* ink) {
+    if (ink && EraseInk(painter, *ink, background))
         return;
-    m_direct = PixelTarget{image->bits(), image->bytesPerLine(), offset, clip.boundingRect(),
-                           ToQColor(m_pen.colour).rgba()};
+    // The background is opaque: a plain copy, no blending.
+    const QPainter::CompositionMode mode = painter.compositionMode();
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(0, 0, background);
+    painter.setCompositionMode(mode);
 }
 
 void QPainterCanvas::SelectFont(const QFont& font) {
@@ -161,14 +187,29 @@ void QPainterCanvas::MoveTo(int x, int y) {
 }
 
 void QPainterCanvas::LineTo(int x, int y) {
-    if (m_line.isEmpty())
-        m_line.append(m_current);
-    m_current = QPoint(x, y);
-    m_line.append(m_current);
+    const QPoint to(x, y);
+    if (m_direct) {
+        const PixelTarget& t = *m_direct;
+        const QPoint a = m_current + t.offset, b = to + t.offset;
+        ForEachLinePixel(a, b, t.clip,
+                         [&](int px, int py) { t.bits[py * t.stride + px] = m_nPixel; });
+        if (m_pInk) {
+            if (m_pInk->target && m_pInk->target != t.bits)
+                m_pInk->bVoid = true;
+            m_pInk->target = t.bits;
+            m_pInk->lines.push_back(InkLog::Line{a, b, t.clip});
+        }
+    } else {
+        if (m_line.isEmpty())
+            m_line.append(m_current);
+        m_line.append(to);
+    }
+    m_current = to;
 }
 
 void QPainterCanvas::TextOut(int x, int y, const QString& text) {
     Flush();
+    VoidInk();
     const QFontMetrics fm(m_p.font(), m_p.device());
     const int width = fm.horizontalAdvance(text);
     const int left = (m_nAlign & AlignRight) ? x - width : x;
@@ -187,16 +228,19 @@ int QPainterCanvas::TextWidth(const QString& text) {
 
 void QPainterCanvas::SetPixel(int x, int y, ColourRef colour) {
     Flush();
+    VoidInk();
     m_p.fillRect(QRect(x, y, 1, 1), ToQColor(colour));
 }
 
 void QPainterCanvas::FillRect(const QRect& rect, ColourRef colour) {
     Flush();
+    VoidInk();
     m_p.fillRect(rect, ToQColor(colour));
 }
 
 void QPainterCanvas::FillCircle(int x, int y, int diameter, ColourRef colour) {
     Flush();
+    VoidInk();
     const QPen pen = m_p.pen();
     m_p.setPen(Qt::NoPen);
     m_p.setBrush(ToQColor(colour));

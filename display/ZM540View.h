@@ -3,6 +3,7 @@
 #include "Canvas.h"
 #include "DisplayLayout.h"
 #include "MSComm.h"
+#include "QPainterCanvas.h"
 #include "SchemeColours.h"
 #include "StreamDecoder.h"
 
@@ -59,6 +60,11 @@ class CZM540View : public QWidget, public AcquisitionState {
 
     const QImage& Background() const { return m_background; }
     const GridLayout& Grid() const { return m_grid; }
+    // What a receive event of a 12-lead session repaints: the traces are cut at the grid.
+    QRect TraceRect() const {
+        return QRect(QPoint(m_grid.rc.left, m_grid.rc.top),
+                     QPoint(m_grid.rc.right, m_grid.rc.bottom));
+    }
 
     CMSComm m_comm;
     std::int32_t m_bAcquiring = 0;
@@ -92,6 +98,7 @@ class CZM540View : public QWidget, public AcquisitionState {
     int m_nSessionPortOverride = 0;
     GridLayout m_grid;
     QImage m_background;
-    QImage m_window; // what the monitoring sweep has drawn on the window so far
+    QImage m_window;              // what the monitoring sweep has drawn on the window so far
+    QPainterCanvas::InkLog m_ink; // the 12-lead traces the window shows now
     bool m_bBackgroundStale = true;
 };

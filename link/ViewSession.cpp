@@ -176,10 +176,8 @@ void CZM540View::OnCommEvent() {
     Decode(*this, reinterpret_cast<const std::uint8_t*>(bytes.constData()), int(bytes.size()));
     if (bytes.isEmpty() || m_bPainting)
         return;
-    // The 12-lead traces are cut at the grid, so only the grid needs drawing again.
     if (m_bViewTwelveLead && !m_bBackgroundStale)
-        update(QRect(QPoint(Grid().rc.left, Grid().rc.top),
-                     QPoint(Grid().rc.right, Grid().rc.bottom)));
+        update(TraceRect());
     else
         update();
 }

@@ -67,8 +67,8 @@ TEST(PixelLines, OnePixelPerStepNearestTheExactLine) {
         std::vector<int> steps;
         for (const QPoint p : inked) {
             // Steps along the line, and the exact line's position across at that step.
-            const int i = steep ? (p.y() - a.y()) * (dy < 0 ? -1 : 1)
-                                : (p.x() - a.x()) * (dx < 0 ? -1 : 1);
+            const int i =
+                steep ? (p.y() - a.y()) * (dy < 0 ? -1 : 1) : (p.x() - a.x()) * (dx < 0 ? -1 : 1);
             const double exact = steep ? a.x() + double(dx) * i / n : a.y() + double(dy) * i / n;
             EXPECT_LE(std::abs((steep ? p.x() : p.y()) - exact), 0.5) << p.x() << "," << p.y();
             steps.push_back(i);

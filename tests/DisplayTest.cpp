@@ -3,8 +3,14 @@
 
 #include "DisplayLayout.h"
 #include "EcgBackground.h"
+#include "LivePainting.h"
+#include "QPainterCanvas.h"
 #include "RecordDrawing.h"
 #include "ZM540View.h"
+
+#include <QBackingStore>
+#include <QPainter>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -306,4 +312,67 @@ TEST(View, UpdateFollowsTheDocumentAndTheScheme) {
     const QImage shot = view.grab().toImage();
     EXPECT_EQ(QColor(shot.pixel(799, 599)), QColor(0, 0, 0)); // the dark scheme's background
     EXPECT_EQ(view.m_colours.crMajorGrid, 0x5A5A5Au);
+}
+
+// During a 12-lead session a repaint of the grid alone puts back only the pixels the last
+// traces covered. Whatever came before (the first paint, a paint of part of the grid), the
+// window must then show exactly the background with the newest traces on it.
+TEST(View, SessionRepaintsShowOnlyTheNewestTraces) {
+    DocFixture f;
+    CZM540View view(*f.doc, f.settings);
+    f.doc->m_bTwelveLead = 1;
+    view.OnUpdate();
+    view.resize(800, 600);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    view.m_bAcquiring = 1;
+    view.ResetSession();
+    int frame = 0;
+    auto feed = [&](int frames) {
+        std::vector<std::uint8_t> bytes;
+        for (int end = frame + frames; frame < end; ++frame) {
+            bytes.push_back(255);
+            for (int ch = 0; ch < 8; ++ch)
+                bytes.push_back(std::uint8_t(126 + (frame * (ch + 3)) % 101 - 50));
+        }
+        Decode(view, bytes.data(), int(bytes.size()));
+    };
+    auto shown = [&] {
+        QPaintDevice* device = view.backingStore()->paintDevice();
+        EXPECT_EQ(device->devType(), QInternal::Image);
+        return static_cast<QImage*>(device)
+            ->copy(view.rect())
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    auto expected = [&] {
+        QImage image = view.Background().copy();
+        QPainter painter(&image);
+        QPainterCanvas dc(painter);
+        PaintTwelveLeadLive(dc, view, view.Grid(), view.m_colours, f.doc->m_nRhythmLead);
+        return image;
+    };
+    const QRect part(300, 200, 120, 90);
+    struct Step {
+        const char* what;
+        int frames;
+        QRect region; // null: the whole window
+    };
+    for (const Step& step :
+         {Step{"first paint", 200, QRect()}, Step{"grid", 15, view.TraceRect()},
+          Step{"grid, scrolling", 1400, view.TraceRect()}, Step{"part of the grid", 60, part},
+          Step{"grid after a part", 15, view.TraceRect()},
+          Step{"grid, rings full", 3000, view.TraceRect()}}) {
+        SCOPED_TRACE(step.what);
+        feed(step.frames);
+        if (step.region.isNull())
+            view.repaint();
+        else
+            view.repaint(step.region);
+        if (step.region != part) {
+            const QImage image = shown();
+            EXPECT_FALSE(image.isNull());
+            EXPECT_EQ(image, expected());
+        }
+    }
+    view.m_bAcquiring = 0;
 }
