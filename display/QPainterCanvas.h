@@ -6,12 +6,12 @@
 #include <QPolygon>
 
 #include <optional>
-#include <vector>
 
 // The canvas over a QPainter: screen images, printers, PDF and SVG. Consecutive lines are
 // collected into one polyline and drawn together. Solid one-pixel lines on a 32-bit raster
-// target (an image, or the window's back buffer) are written straight into its pixels, which
-// is several times faster than Qt's line rasteriser; everything else goes through QPainter.
+// target (an image, or the window's back buffer) are written straight into its pixels as they
+// come, which is several times faster than Qt's line rasteriser; everything else goes through
+// QPainter.
 class QPainterCanvas : public Canvas {
   public:
     explicit QPainterCanvas(QPainter& painter);
@@ -35,25 +35,6 @@ class QPainterCanvas : public Canvas {
     // Draws the lines collected so far.
     void Flush();
 
-    // The one-pixel lines a paint wrote straight into its target, in the target's pixels, so
-    // that the next paint on the same target can put back only the pixels they covered instead
-    // of all of them.
-    struct InkLog {
-        struct Line {
-            QPoint from, to;
-            QRect clip;
-        };
-        const void* target = nullptr; // the pixels written
-        std::vector<Line> lines;
-        bool bVoid = false; // something else was drawn too
-    };
-    // From now on the lines written are kept in `log`, which drawing anything else voids.
-    void KeepInk(InkLog& log);
-    // Shows `background` (an RGB32 picture aligned with the painter's origin) on the painter's
-    // target: if `ink` holds the lines last written on that same target over that same
-    // background, only the pixels under them are put back; otherwise all of it is copied.
-    static void ShowBackground(QPainter& painter, const QImage& background, const InkLog* ink);
-
   private:
     // Where solid one-pixel lines are written directly, in the target's own pixels.
     struct PixelTarget {
@@ -61,17 +42,13 @@ class QPainterCanvas : public Canvas {
         qsizetype stride = 0; // pixels from one row to the next
         QPoint offset;        // logical to device
         QRect clip;           // device pixels that may be written
+        quint32 pixel = 0;
     };
-    static std::optional<PixelTarget> PixelTargetOf(QPainter& painter);
-    static bool EraseInk(QPainter& painter, const InkLog& log, const QImage& under);
     void FindPixelTarget();
-    void VoidInk();
 
     QPainter& m_p;
     CanvasPen m_pen;
     std::optional<PixelTarget> m_direct;
-    quint32 m_nPixel = 0;
-    InkLog* m_pInk = nullptr;
     QPolygon m_line;
     QPoint m_current;
     int m_nAlign = AlignLeft | AlignTop;

@@ -62,7 +62,6 @@ void CZM540View::RebuildBackground() {
     else
         DrawMonitorBackground(dc, m_grid, style, m_doc.m_nRhythmLead);
     m_bBackgroundStale = false;
-    m_ink.bVoid = true; // the window shows the old picture under it
 }
 
 void CZM540View::OnDraw(Canvas& dc) {
@@ -92,7 +91,7 @@ void CZM540View::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
 }
 
-void CZM540View::paintEvent(QPaintEvent* event) {
+void CZM540View::paintEvent(QPaintEvent*) {
     if (m_bBackgroundStale || m_nClientWidth != width() || m_nClientHeight != height())
         RebuildBackground();
 
@@ -110,29 +109,20 @@ void CZM540View::paintEvent(QPaintEvent* event) {
         QPainter window(this);
         window.setCompositionMode(QPainter::CompositionMode_Source);
         window.drawImage(0, 0, m_window);
-        m_ink.bVoid = true;
         return;
     }
 
-    // Everything else is drawn on the background, in the window's own back buffer, which is
-    // shown in one piece when the paint ends, so nothing flickers and the background picture
-    // itself stays as built. Between two paints of a 12-lead session nothing else draws on the
-    // grid, so when only the grid is painted again it is enough to put back the background
-    // under the traces the last paint drew.
+    // Everything else is drawn on a fresh copy of the background: the window's own back
+    // buffer, which is shown in one piece when the paint ends, so nothing flickers and the
+    // background picture itself stays as built.
     QPainter painter(this);
-    const QRegion traces(TraceRect());
-    QPainterCanvas::ShowBackground(painter, m_background,
-                                   m_bAcquiring && event->region() == traces ? &m_ink : nullptr);
+    // The background is opaque: a plain copy, no blending.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(0, 0, m_background);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     QPainterCanvas dc(painter);
-    if (m_bAcquiring) {
-        // Traces the log leaves out would stay on the window for good: it is kept only when
-        // this paint covers the whole grid.
-        dc.KeepInk(m_ink);
+    if (m_bAcquiring)
         PaintTwelveLeadLive(dc, *this, m_grid, m_colours, m_doc.m_nRhythmLead);
-        dc.Flush();
-        m_ink.bVoid = m_ink.bVoid || !(traces - event->region()).isEmpty();
-    } else {
-        m_ink.bVoid = true;
+    else
         OnDraw(dc);
-    }
 }

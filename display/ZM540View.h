@@ -3,7 +3,6 @@
 #include "Canvas.h"
 #include "DisplayLayout.h"
 #include "MSComm.h"
-#include "QPainterCanvas.h"
 #include "SchemeColours.h"
 #include "StreamDecoder.h"
 
@@ -98,7 +97,6 @@ class CZM540View : public QWidget, public AcquisitionState {
     int m_nSessionPortOverride = 0;
     GridLayout m_grid;
     QImage m_background;
-    QImage m_window;              // what the monitoring sweep has drawn on the window so far
-    QPainterCanvas::InkLog m_ink; // the 12-lead traces the window shows now
+    QImage m_window; // what the monitoring sweep has drawn on the window so far
     bool m_bBackgroundStale = true;
 };

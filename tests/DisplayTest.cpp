@@ -314,9 +314,9 @@ TEST(View, UpdateFollowsTheDocumentAndTheScheme) {
     EXPECT_EQ(view.m_colours.crMajorGrid, 0x5A5A5Au);
 }
 
-// During a 12-lead session a repaint of the grid alone puts back only the pixels the last
-// traces covered. Whatever came before (the first paint, a paint of part of the grid), the
-// window must then show exactly the background with the newest traces on it.
+// During a 12-lead session the traces are written straight into the window's back buffer.
+// After each repaint (of the window, of the grid, of part of it) the window shows exactly the
+// background with the newest traces on it.
 TEST(View, SessionRepaintsShowOnlyTheNewestTraces) {
     DocFixture f;
     CZM540View view(*f.doc, f.settings);
