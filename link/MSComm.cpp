@@ -1,7 +1,5 @@
 #include "MSComm.h"
 
-#include "QtSerialBackend.h"
-
 #include <algorithm>
 
 namespace {
@@ -9,9 +7,9 @@ namespace {
 // Without a factory, port n is the n-th standard serial device.
 std::unique_ptr<SerialBackend> DefaultBackend(int port) {
 #ifdef Q_OS_WIN
-    return std::make_unique<QtSerialBackend>(QStringLiteral("COM%1").arg(port));
+    return MakeDeviceLine(QStringLiteral("COM%1").arg(port));
 #else
-    return std::make_unique<QtSerialBackend>(QStringLiteral("/dev/ttyS%1").arg(port - 1));
+    return MakeDeviceLine(QStringLiteral("/dev/ttyS%1").arg(port - 1));
 #endif
 }
 

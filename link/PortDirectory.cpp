@@ -2,7 +2,6 @@
 
 #include "EmulatorBackend.h"
 #include "ProfileSettings.h"
-#include "QtSerialBackend.h"
 
 CMSComm::BackendFactory MakeBackendFactory(const ProfileSettings& settings,
                                            const PortChoice& choice) {
@@ -10,11 +9,11 @@ CMSComm::BackendFactory MakeBackendFactory(const ProfileSettings& settings,
     const QString device = choice.serialDevice;
     return [&settings, unit, device](int port) -> std::unique_ptr<SerialBackend> {
         if (port == 1 && !device.isEmpty())
-            return std::make_unique<QtSerialBackend>(device);
+            return MakeDeviceLine(device);
         if (port == 1 && unit)
             return std::make_unique<EmulatorBackend>(unit);
         if (port < 1 || port > int(settings.PortDevice.size()))
             return nullptr;
-        return std::make_unique<QtSerialBackend>(settings.PortDevice[std::size_t(port - 1)]);
+        return MakeDeviceLine(settings.PortDevice[std::size_t(port - 1)]);
     };
 }

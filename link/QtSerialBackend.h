@@ -4,7 +4,7 @@
 
 #include <QSerialPort>
 
-// A real serial device through QSerialPort.
+// A real serial device through QSerialPort (Windows).
 class QtSerialBackend : public SerialBackend {
     Q_OBJECT
   public:
@@ -15,14 +15,9 @@ class QtSerialBackend : public SerialBackend {
     bool Write(const QByteArray& bytes) override;
     qint64 BytesWaiting() const override { return m_port.bytesAvailable(); }
     QByteArray ReadAll() override;
-    void SetReceiveThreshold(int bytes) override;
 
   private:
-    void OnReadyRead();
     void OnError(QSerialPort::SerialPortError error);
-    void UpdateWakeLevel();
 
     QSerialPort m_port;
-    int m_nThreshold = 0;
-    int m_nWakeLevel = -1; // the terminal's VMIN as last set; -1 after opening
 };

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 // Line settings as the control takes them: "19200,N,8,1".
@@ -38,3 +39,6 @@ class SerialBackend : public QObject {
     // The line failed while open (cable pulled, adapter unplugged); it has been closed.
     void lineFailed(const QString& message);
 };
+
+// The line of a serial device of this system ("/dev/ttyS0", "COM1").
+std::unique_ptr<SerialBackend> MakeDeviceLine(const QString& device);
