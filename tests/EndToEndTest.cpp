@@ -227,7 +227,7 @@ TEST(EndToEnd, ReopeningATerminalKeepsWhatWasWritten) {
         comm.SetSettings("19200,N,8,1");
         ASSERT_TRUE(comm.SetPortOpen(true));
         ASSERT_EQ(::write(master, "old", 3), 3);
-        ASSERT_TRUE(comm.SetOutput(QByteArray("\x1b" "A")));
+        ASSERT_TRUE(comm.SetOutput(QByteArray("\033A")));
         comm.SetPortOpen(false);
         comm.SetSettings("115200,N,8,1");
         ASSERT_TRUE(comm.SetPortOpen(true));
@@ -235,7 +235,7 @@ TEST(EndToEnd, ReopeningATerminalKeepsWhatWasWritten) {
 
         char sent[16] = {};
         ASSERT_EQ(::read(master, sent, sizeof sent), 2) << "try " << i;
-        EXPECT_EQ(QByteArray(sent), QByteArray("\x1b" "A"));
+        EXPECT_EQ(QByteArray(sent), QByteArray("\033A"));
         ASSERT_EQ(comm.GetInBufferCount(), 0) << "try " << i;
         comm.SetPortOpen(false);
     }
