@@ -62,6 +62,7 @@ void CZM540View::RebuildBackground() {
     else
         DrawMonitorBackground(dc, m_grid, style, m_doc.m_nRhythmLead);
     m_bBackgroundStale = false;
+    m_ink.bVoid = true; // the window shows the old picture
 }
 
 void CZM540View::OnDraw(Canvas& dc) {
@@ -91,7 +92,7 @@ void CZM540View::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
 }
 
-void CZM540View::paintEvent(QPaintEvent*) {
+void CZM540View::paintEvent(QPaintEvent* event) {
     if (m_bBackgroundStale || m_nClientWidth != width() || m_nClientHeight != height())
         RebuildBackground();
 
@@ -109,20 +110,29 @@ void CZM540View::paintEvent(QPaintEvent*) {
         QPainter window(this);
         window.setCompositionMode(QPainter::CompositionMode_Source);
         window.drawImage(0, 0, m_window);
+        m_ink.bVoid = true;
         return;
     }
 
-    // Everything else is drawn on a fresh copy of the background: the window's own back
-    // buffer, which is shown in one piece when the paint ends, so nothing flickers and the
-    // background picture itself stays as built.
+    // Everything else is drawn on the background in the window's own back buffer, which is
+    // shown in one piece when the paint ends, so nothing flickers and the background picture
+    // itself stays as built. Between two receive events of a 12-lead session nothing else
+    // draws on the grid, so for a repaint of the grid alone it is enough to put the background
+    // back where the last paint drew traces.
     QPainter painter(this);
-    // The background is opaque: a plain copy, no blending.
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(0, 0, m_background);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    const QRegion traces(TraceRect());
+    const bool bTracesOnly = m_bAcquiring && event->region() == traces;
+    QPainterCanvas::ShowBackground(painter, m_background, bTracesOnly ? &m_ink : nullptr);
     QPainterCanvas dc(painter);
-    if (m_bAcquiring)
+    if (m_bAcquiring) {
+        dc.KeepInk(m_ink);
         PaintTwelveLeadLive(dc, *this, m_grid, m_colours, m_doc.m_nRhythmLead);
-    else
+        // Traces cut off by a paint of part of the grid would be left out of the log and stay
+        // on the window for good.
+        if (!(traces - event->region()).isEmpty())
+            m_ink.bVoid = true;
+    } else {
+        m_ink.bVoid = true;
         OnDraw(dc);
+    }
 }

@@ -3,6 +3,7 @@
 #include "Canvas.h"
 #include "DisplayLayout.h"
 #include "MSComm.h"
+#include "QPainterCanvas.h"
 #include "SchemeColours.h"
 #include "StreamDecoder.h"
 
@@ -97,6 +98,7 @@ class CZM540View : public QWidget, public AcquisitionState {
     int m_nSessionPortOverride = 0;
     GridLayout m_grid;
     QImage m_background;
-    QImage m_window; // what the monitoring sweep has drawn on the window so far
+    QImage m_window;              // what the monitoring sweep has drawn on the window so far
+    QPainterCanvas::InkLog m_ink; // where the window shows the 12-lead traces now
     bool m_bBackgroundStale = true;
 };

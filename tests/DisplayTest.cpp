@@ -332,8 +332,10 @@ TEST(View, SessionRepaintsShowOnlyTheNewestTraces) {
         std::vector<std::uint8_t> bytes;
         for (int end = frame + frames; frame < end; ++frame) {
             bytes.push_back(255);
+            // Flat steps: the boxes under them are thin, and the steps move from one paint to
+            // the next, so a stale trace left anywhere shows.
             for (int ch = 0; ch < 8; ++ch)
-                bytes.push_back(std::uint8_t(126 + (frame * (ch + 3)) % 101 - 50));
+                bytes.push_back(std::uint8_t(81 + 30 * ((frame / 300 + ch) % 4)));
         }
         Decode(view, bytes.data(), int(bytes.size()));
     };
