@@ -13,7 +13,7 @@ QByteArray EmulatedUnit::Sync() {
 
 EmulatorBackend::EmulatorBackend(std::shared_ptr<EmulatedUnit> unit, QObject* parent)
     : SerialBackend(parent), m_unit(std::move(unit)) {
-    m_timer.setInterval(10);
+    m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &EmulatorBackend::Poll);
 }
@@ -28,7 +28,8 @@ bool EmulatorBackend::Open(const PortSettings& settings, QString* error) {
     m_unit->Device().SetLineSpeed(settings.baud);
     m_waiting.clear();
     m_bOpen = true;
-    m_timer.start();
+    m_pace.Restart();
+    PollAgain();
     return true;
 }
 
@@ -50,7 +51,22 @@ bool EmulatorBackend::Write(const QByteArray& bytes) {
 }
 
 QByteArray EmulatorBackend::ReadAll() {
-    return std::exchange(m_waiting, QByteArray());
+    QByteArray bytes = std::exchange(m_waiting, QByteArray());
+    m_pace.Took(bytes.size());
+    PollAgain();
+    return bytes;
+}
+
+void EmulatorBackend::SetReceiveThreshold(int bytes) {
+    m_nThreshold = bytes;
+    PollAgain();
+}
+
+void EmulatorBackend::PollAgain() {
+    m_timer.stop();
+    if (m_bOpen)
+        m_timer.start(m_nThreshold > 0 ? m_pace.NextWaitMs(m_nThreshold, m_waiting.size())
+                                       : kPollMs);
 }
 
 void EmulatorBackend::Poll() {
@@ -65,5 +81,11 @@ void EmulatorBackend::Poll() {
         m_bOpen = false;
         m_timer.stop();
         emit lineFailed(QStringLiteral("the emulated recorder was disconnected"));
+    } else if (m_bOpen && !m_timer.isActive()) {
+        // The owner did not read: if it was told of enough bytes, no use telling again at once.
+        if (m_nThreshold > 0 && m_waiting.size() >= m_nThreshold)
+            m_timer.start(ArrivalPace::kLongestWaitMs);
+        else
+            PollAgain();
     }
 }

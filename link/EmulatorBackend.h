@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ArrivalPace.h"
 #include "Ks770Device.h"
 #include "SerialBackend.h"
 
@@ -23,7 +24,9 @@ class EmulatedUnit {
     qint64 m_nLastUs = 0;
 };
 
-// A line to the emulated unit: what the unit sends arrives every few milliseconds while open.
+// A line to the emulated unit: what the unit sent is brought in every few milliseconds while the
+// owner takes every byte, and when the owner's receive threshold should be met (ArrivalPace)
+// while it waits for a number of bytes.
 class EmulatorBackend : public SerialBackend {
     Q_OBJECT
   public:
@@ -34,12 +37,18 @@ class EmulatorBackend : public SerialBackend {
     bool Write(const QByteArray& bytes) override;
     qint64 BytesWaiting() const override { return m_waiting.size(); }
     QByteArray ReadAll() override;
+    void SetReceiveThreshold(int bytes) override;
+
+    static constexpr int kPollMs = 10; // without a threshold
 
   private:
     void Poll();
+    void PollAgain();
 
     std::shared_ptr<EmulatedUnit> m_unit;
     QTimer m_timer;
     QByteArray m_waiting;
     bool m_bOpen = false;
+    int m_nThreshold = 0;
+    ArrivalPace m_pace;
 };

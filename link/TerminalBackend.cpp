@@ -1,8 +1,6 @@
 #include "TerminalBackend.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstring>
 
 #include <fcntl.h>
@@ -118,9 +116,7 @@ bool TerminalBackend::Open(const PortSettings& settings, QString* error) {
         return false;
     }
     m_fd = fd;
-    m_clock.start();
-    m_nArrived = m_nTaken = 0;
-    m_dRate = 0;
+    m_pace.Restart();
     LookAgain();
     return true;
 }
@@ -169,7 +165,7 @@ QByteArray TerminalBackend::ReadAll() {
         else
             break; // nothing more now (EAGAIN); a hang-up is noticed by the next look
     }
-    m_nTaken += bytes.size();
+    m_pace.Took(bytes.size());
     LookAgain();
     return bytes;
 }
@@ -187,11 +183,11 @@ void TerminalBackend::Look() {
     const qint64 waiting = BytesWaiting();
     if (m_nThreshold > 0 && waiting >= m_nThreshold) {
         // The owner reads now, which plans the next look.
-        const qint64 taken = m_nTaken;
+        const qint64 taken = m_pace.Taken();
         emit dataReady();
-        if (m_fd >= 0 && m_nTaken == taken && !bGone) {
+        if (m_fd >= 0 && m_pace.Taken() == taken && !bGone) {
             // Not read: no use telling again at once.
-            m_timer.start(kLongestWaitMs);
+            m_timer.start(ArrivalPace::kLongestWaitMs);
             return;
         }
     }
@@ -203,24 +199,8 @@ void TerminalBackend::Look() {
 
 void TerminalBackend::LookAgain() {
     m_timer.stop();
-    if (m_fd < 0 || m_nThreshold <= 0)
-        return;
-    // The arrival rate, measured over windows of a quarter to one second.
-    const qint64 waiting = BytesWaiting();
-    const qint64 arrived = m_nTaken + waiting;
-    const qint64 elapsed = m_clock.elapsed();
-    if (elapsed >= 250)
-        m_dRate = double(arrived - m_nArrived) / double(elapsed);
-    if (elapsed >= 1000) {
-        m_clock.restart();
-        m_nArrived = arrived;
-    }
-    // A little past the expected moment, so that one look mostly finds enough.
-    const qint64 missing = m_nThreshold - waiting;
-    int wait = kShortestWaitMs;
-    if (missing > 0)
-        wait = m_dRate > 0 ? int(std::ceil(double(missing) / m_dRate)) + 2 : kFirstWaitMs;
-    m_timer.start(std::clamp(wait, kShortestWaitMs, kLongestWaitMs));
+    if (m_fd >= 0 && m_nThreshold > 0)
+        m_timer.start(m_pace.NextWaitMs(m_nThreshold, BytesWaiting()));
 }
 
 void TerminalBackend::Fail(const QString& reason) {
