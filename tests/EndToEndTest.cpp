@@ -86,6 +86,25 @@ long FindRun(const std::vector<std::vector<int>>& sent, const std::int8_t* recor
     return -1;
 }
 
+// A pseudo-terminal whose device is the serial line of every port while it lives; the test
+// plays the unit on `master`, which never blocks.
+struct PseudoTerminal {
+    int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    PseudoTerminal() {
+        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+            return;
+        const QString device = QString::fromLocal8Bit(ptsname(master));
+        CMSComm::SetBackendFactory([device](int) { return MakeDeviceLine(device); });
+        bReady = true;
+    }
+    ~PseudoTerminal() {
+        CMSComm::SetBackendFactory(nullptr);
+        if (master >= 0)
+            ::close(master);
+    }
+    bool bReady = false;
+};
+
 } // namespace
 
 TEST(EndToEnd, TwelveLeadRecordingIsTheLastFramesSent) {
@@ -174,12 +193,9 @@ TEST(EndToEnd, RefusedAndBrokenSessionsSayWhy) {
 // The receive threshold on a real terminal: no event below it, one as soon as it is met even
 // when the last bytes are few, and then every waiting byte, however large the burst.
 TEST(EndToEnd, ReceiveThresholdOnATerminal) {
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    const QString device = QString::fromLocal8Bit(ptsname(master));
-    CMSComm::SetBackendFactory([&](int) { return MakeDeviceLine(device); });
+    PseudoTerminal terminal;
+    ASSERT_TRUE(terminal.bReady);
+    const int master = terminal.master;
     CMSComm comm;
     comm.SetSettings("115200,N,8,1");
     comm.SetRThreshold(135);
@@ -207,8 +223,6 @@ TEST(EndToEnd, ReceiveThresholdOnATerminal) {
     EXPECT_EQ(events, std::vector<qsizetype>{1000});
 
     comm.SetPortOpen(false);
-    CMSComm::SetBackendFactory(nullptr);
-    ::close(master);
 }
 
 // A session writes its start command at one speed and at once reopens the line at another.
@@ -216,12 +230,9 @@ TEST(EndToEnd, ReceiveThresholdOnATerminal) {
 // must not reach the next opening. The terminal hands written bytes on a moment later, so a
 // loss shows only sometimes; the sequence is repeated to catch it.
 TEST(EndToEnd, ReopeningATerminalKeepsWhatWasWritten) {
-    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    const QString device = QString::fromLocal8Bit(ptsname(master));
-    CMSComm::SetBackendFactory([&](int) { return MakeDeviceLine(device); });
+    PseudoTerminal terminal;
+    ASSERT_TRUE(terminal.bReady);
+    const int master = terminal.master;
     CMSComm comm;
     for (int i = 0; i < 200; ++i) {
         comm.SetSettings("19200,N,8,1");
@@ -239,6 +250,4 @@ TEST(EndToEnd, ReopeningATerminalKeepsWhatWasWritten) {
         ASSERT_EQ(comm.GetInBufferCount(), 0) << "try " << i;
         comm.SetPortOpen(false);
     }
-    CMSComm::SetBackendFactory(nullptr);
-    ::close(master);
 }
