@@ -41,9 +41,9 @@ struct FullDocument {
         std::mt19937 gen(1);
         const double gains[kLimbLeadCount] = {0.6, 1.0, 0.4, -0.8, 0.1, 0.7};
         for (int lead = 0; lead < kLimbLeadCount; ++lead)
-            for (int i = 0; i < CZM540Doc::kLeadCapacity; ++i)
+            for (int i = 0; i < kLeadCapacity; ++i)
                 doc->m_leadRecord[lead][i] = SyntheticSample(i, gains[lead], gen);
-        for (int i = 0; i < CZM540Doc::kMonitorCapacity; ++i)
+        for (int i = 0; i < kMonitorCapacity; ++i)
             doc->m_monitorRecord[i] = SyntheticSample(i, 1.0, gen);
         doc->m_nSamples = doc->Capacity();
     }

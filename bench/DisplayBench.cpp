@@ -19,7 +19,7 @@ constexpr int kWidth = 1920, kHeight = 1080;
 
 void BM_BackgroundRebuild(benchmark::State& state) {
     FullDocument full(state.range(0) != 0);
-    CZM540View view(*full.doc, full.settings);
+    CZM540View view(*full.doc, full.settings, {});
     view.resize(kWidth, kHeight);
     view.OnUpdate();
     for (auto _ : state) {
@@ -64,7 +64,7 @@ void BM_OpenAndDraw(benchmark::State& state) {
     const QString path = dir.filePath(QStringLiteral("full.vecg"));
     FullDocument(bTwelveLead).doc->OnSaveDocument(path);
     FullDocument reader(!bTwelveLead);
-    CZM540View view(*reader.doc, reader.settings);
+    CZM540View view(*reader.doc, reader.settings, {});
     view.resize(kWidth, kHeight);
     QObject::connect(reader.doc.get(), &CZM540Doc::updated, &view, &CZM540View::OnUpdate);
     QImage target(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);

@@ -27,7 +27,7 @@ struct Rings {
         s.m_bViewTwelveLead = bTwelveLead;
         s.m_bRealTimeFilter = bFiltered;
         s.ResetSession();
-        s.DesignRealTimeFilter(40.0, 300.0);
+        s.DesignRealTimeFilter(40.0, kSampleRate);
     }
 };
 
@@ -87,11 +87,11 @@ void BM_PaintTwelveLeadLive(benchmark::State& state) {
     QImage background(kWidth, kHeight, QImage::Format_RGB32);
     background.fill(Qt::white);
     QImage frame(background.size(), background.format());
-    QPainterCanvas::InkLog ink;
+    TraceFootprint traces;
     for (auto _ : state)
         PaintOnCopy(
             frame, background, [&](Canvas& dc) { PaintTwelveLeadLive(dc, r.s, g, colours, 1); },
-            &ink);
+            &traces);
 }
 BENCHMARK(BM_PaintTwelveLeadLive)->Unit(benchmark::kMillisecond);
 

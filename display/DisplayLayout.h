@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RecordingConstants.h"
+
 #include <array>
 
 // The grid fitted into the view and the rows where each lead is drawn. Plain integer geometry;
@@ -19,10 +21,10 @@ struct GridLayout {
 
 constexpr int kMajorAcross = 50;
 constexpr int kMajorDown = 32;
-constexpr int kSamplesPerWidth = 3000; // 10 s across the grid
-constexpr int kColumnSamples = 1500;   // 5 s per 12-lead column
-constexpr int kAmplitudeDivisor = 528; // 16 x 33: 33 units (1 mV) span two major divisions
-constexpr double kRecordedScale = 0.001893939393939394; // 1 / 528
+// 1 mV (33 units) spans two of the 32 major divisions down the grid: y = v * H / 528.
+constexpr int kAmplitudeDivisor = (kMajorDown / 2) * kUnitsPerMv;
+constexpr double kRecordedScale = 0.001893939393939394;
+static_assert(kAmplitudeDivisor == 528 && kRecordedScale == 1.0 / kAmplitudeDivisor);
 
 GridLayout LayoutGrid(int clientWidth, int clientHeight);
 
@@ -47,7 +49,7 @@ int MonitorBaseline(const GridLayout& g, int strip);
 
 // x of the sample at position k of a row starting at x0.
 inline int SampleX(const GridLayout& g, int x0, int k) {
-    return x0 + (k * g.W) / kSamplesPerWidth;
+    return x0 + (k * g.W) / kStripSamples;
 }
 // y of a recorded (processed) value: truncated after subtracting from the baseline.
 int RecordedY(const GridLayout& g, int y0, double v);

@@ -7,11 +7,7 @@
 
 namespace {
 
-constexpr int kLiveColumnSamples = 1480; // the newest 20 samples of a column stay hidden
-
-ColourRef ChannelColour(const SchemeColours& c, int channel) {
-    return channel == 1 ? c.crChannel1 : channel == 2 ? c.crChannel2 : c.crChannel3;
-}
+constexpr int kLiveColumnSamples = kColumnSamples - 20; // the newest 20 stay hidden
 
 // A row of ring samples from `start` on, wrapping at the ring's size.
 void DrawRingRow(Canvas& dc, const GridLayout& g, int x0, int y0, const std::int8_t* ring,
@@ -26,12 +22,11 @@ void DrawRingRow(Canvas& dc, const GridLayout& g, int x0, int y0, const std::int
 
 } // namespace
 
-void PaintTwelveLeadLive(Canvas& dc, AcquisitionState& s, const GridLayout& g,
+void PaintTwelveLeadLive(Canvas& dc, const AcquisitionState& s, const GridLayout& g,
                          const SchemeColours& colours, int rhythmLead) {
-    s.m_bPainting = 1;
     const int n = std::min(s.m_nFill, kLiveColumnSamples);
     if (n > 0) {
-        constexpr int size = AcquisitionState::kLeadRingSize;
+        constexpr int size = kLeadCapacity;
         dc.SetClipRect(QRect(QPoint(g.rc.left, g.rc.top), QPoint(g.rc.right - 1, g.rc.bottom - 1)));
         for (int row = 0; row < kRhythmRow; ++row) {
             const TwelveLeadRow& r = kTwelveLeadRows[std::size_t(row)];
@@ -48,28 +43,27 @@ void PaintTwelveLeadLive(Canvas& dc, AcquisitionState& s, const GridLayout& g,
                     s.m_pLeadRing[std::size_t(lead)], size, s.m_nTail, s.m_nFill - 1);
         dc.SetClipRect(std::nullopt);
     }
-    s.m_bPainting = 0;
 }
 
-void PaintMonitorLive(Canvas& dc, AcquisitionState& s, const GridLayout& g,
+bool PaintMonitorLive(Canvas& dc, const AcquisitionState& s, const GridLayout& g,
                       const SchemeColours& colours) {
-    constexpr int size = AcquisitionState::kMonitorRingSize;
-    constexpr int strip = AcquisitionState::kStripSamples;
-    s.m_bPainting = 1;
+    constexpr int size = kMonitorCapacity;
+    constexpr int strip = kStripSamples;
     dc.SelectPen(SolidPen(colours.crChannel1));
     int r = 0, start = 0;
+    bool bRestarted = false;
     if (s.m_nFill > 0) {
         if (s.m_bSweepRestart) {
-            s.m_bSweepRestart = 0;
+            bRestarted = true;
             r = 1;
             start = (strip * (s.m_nDisplayStart / strip) - 4 + size) % size;
         } else {
             const int q = s.m_nHead / strip;
             start = strip * q;
-            r = s.m_nFill >= AcquisitionState::kMonitorKept ? 4 : q + 1;
+            r = s.m_nFill >= kMonitorKept ? kMonitorStrips : q + 1;
         }
     }
-    for (; r >= 1 && r <= 4; ++r) {
+    for (; r >= 1 && r <= kMonitorStrips; ++r) {
         int d = s.m_nHead - start;
         if (d < 0)
             d += size;
@@ -79,5 +73,5 @@ void PaintMonitorLive(Canvas& dc, AcquisitionState& s, const GridLayout& g,
         if (start >= size)
             start -= size;
     }
-    s.m_bPainting = 0;
+    return bRestarted;
 }

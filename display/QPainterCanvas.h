@@ -1,19 +1,18 @@
 #pragma once
 
 #include "Canvas.h"
+#include "PixelLines.h"
 
 #include <QPainter>
 #include <QPolygon>
 
 #include <optional>
-#include <vector>
 
-// The canvas over a QPainter: screen images, printers, PDF and SVG. Consecutive lines are
-// collected into one polyline and drawn together. Solid one-pixel lines on a 32-bit raster
-// target (an image, or the window's back buffer) are written straight into its pixels as they
-// come, which is several times faster than Qt's line rasteriser; everything else goes through
-// QPainter.
-class QPainterCanvas : public Canvas {
+// The canvas over a QPainter, on any paint device: screen images, widgets, printers, PDF and
+// SVG. Consecutive lines are collected into one polyline and drawn together. Solid one-pixel
+// lines on a 32-bit raster target (an image, or the window's back buffer) are written straight
+// into its pixels as they come (PixelLines.h); everything else goes through QPainter.
+class QPainterCanvas final : public Canvas {
   public:
     explicit QPainterCanvas(QPainter& painter);
     ~QPainterCanvas() override;
@@ -35,49 +34,16 @@ class QPainterCanvas : public Canvas {
 
     // Draws the lines collected so far.
     void Flush();
-
-    // Where a paint wrote its one-pixel lines into the target, as boxes a few pixels wide
-    // along each line, so that the next paint of the same target over the same background can
-    // put back only those boxes instead of the whole background.
-    struct InkLog {
-        const quint32* target = nullptr; // the pixels written
-        QSize size;
-        std::vector<QRect> boxes; // in the target's pixels
-        bool bVoid = true;        // something else was drawn, or nothing was logged
-    };
-    // The widest box of the log, in pixels: narrow boxes hug a trace between its spikes.
-    static constexpr int kInkBoxWidth = 32;
-    // From now on the lines written are logged in `log`; drawing anything else voids it.
-    void KeepInk(InkLog& log);
-    // Shows `background` (an RGB32 picture aligned with the painter's origin) on the painter's
-    // target: if `ink` holds the lines last written on that target over that same background,
-    // only the boxes under them are put back; otherwise the whole picture is copied.
-    static void ShowBackground(QPainter& painter, const QImage& background, const InkLog* ink);
+    // Whether lines drawn now with the selected pen go straight into the target's pixels.
+    bool WritesPixels() const { return m_direct.has_value(); }
 
   private:
-    // Where solid one-pixel lines are written directly, in the target's own pixels.
-    struct PixelTarget {
-        quint32* bits = nullptr;
-        qsizetype stride = 0; // pixels from one row to the next
-        QPoint offset;        // logical to device
-        QRect clip;           // device pixels that may be written
-        QSize size;           // of the target, in pixels
-        quint32 pixel = 0;
-    };
-    // The target of `painter` if it is a 32-bit image one logical unit to a pixel and what it
-    // may write there is one rectangle.
-    static std::optional<PixelTarget> PixelTargetOf(QPainter& painter);
     void FindPixelTarget();
-    void LogInk(QPoint a, QPoint b);
-    void CloseInkBox();
-    void VoidInk();
 
     QPainter& m_p;
     CanvasPen m_pen;
     std::optional<PixelTarget> m_direct;
-    InkLog* m_pInk = nullptr;
-    // The box being logged, in the target's pixels; empty when right < left.
-    int m_nBoxLeft = 0, m_nBoxTop = 0, m_nBoxRight = -1, m_nBoxBottom = 0;
+    quint32 m_nPixel = 0; // the pen's colour as the target's pixel
     QPolygon m_line;
     QPoint m_current;
     int m_nAlign = AlignLeft | AlignTop;

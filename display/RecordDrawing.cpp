@@ -7,10 +7,6 @@
 
 namespace {
 
-ColourRef ChannelColour(const SchemeColours& c, int channel) {
-    return channel == 1 ? c.crChannel1 : channel == 2 ? c.crChannel2 : c.crChannel3;
-}
-
 void DrawRecordedRow(Canvas& dc, const GridLayout& g, int x0, int y0, const double* values, int n) {
     DrawTrace(dc, n, [&](int k) { return QPoint(SampleX(g, x0, k), RecordedY(g, y0, values[k])); });
 }
@@ -50,7 +46,7 @@ void DrawMonitorRecord(Canvas& dc, const GridLayout& g, const SchemeColours& col
         return;
     dc.SetBkMode(true);
     for (int i = 0, strip = 1; i < N; ++strip) {
-        const int c = std::min(kSamplesPerWidth, N - i);
+        const int c = std::min(kStripSamples, N - i);
         DrawRecordedRow(dc, g, g.rc.left, MonitorBaseline(g, strip), doc.m_monitorTrace.data() + i,
                         c);
         i += c;

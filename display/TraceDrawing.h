@@ -21,3 +21,8 @@ template <typename PointOf> void DrawTrace(Canvas& dc, int count, PointOf pointO
 inline CanvasPen SolidPen(ColourRef colour) {
     return CanvasPen{PenStyle::Solid, 0, colour};
 }
+
+// The scheme's colour of pen channel 1, 2 or 3.
+inline ColourRef ChannelColour(const SchemeColours& c, int channel) {
+    return channel == 1 ? c.crChannel1 : channel == 2 ? c.crChannel2 : c.crChannel3;
+}

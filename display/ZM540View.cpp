@@ -8,21 +8,22 @@
 #include "SystemColours.h"
 #include "ZM540Doc.h"
 
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
-CZM540View::CZM540View(CZM540Doc& doc, ProfileSettings& settings, QWidget* parent)
-    : QWidget(parent), m_doc(doc), m_settings(settings) {
+CZM540View::CZM540View(CZM540Doc& doc, ProfileSettings& settings, LineFactory lines,
+                       QWidget* parent)
+    : QWidget(parent), m_doc(doc), m_settings(settings),
+      m_session(doc, settings, std::move(lines), this) {
     // Every paint covers the whole view from the background picture.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(1, 1);
-    m_pMonitorRing = doc.m_monitorRing.data();
-    for (std::size_t k = 0; k < m_pLeadRing.size(); ++k)
-        m_pLeadRing[k] = doc.m_leadRing[k].data();
-    m_bViewTwelveLead = doc.m_bTwelveLead;
-    connect(&m_comm, &CMSComm::OnComm, this, &CZM540View::OnCommEvent);
-    connect(&m_comm, &CMSComm::lineFailed, this, &CZM540View::OnLineFailed);
+    connect(&m_session, &CRecordingSession::stateChanged, this,
+            &CZM540View::OnSessionStateChanged);
+    connect(&m_session, &CRecordingSession::samplesArrived, this, &CZM540View::OnSamplesArrived);
 }
 
 CZM540View::~CZM540View() {
@@ -31,7 +32,7 @@ CZM540View::~CZM540View() {
 
 void CZM540View::OnUpdate() {
     emit choosersNeedUpdate(m_doc.m_dCutoff, m_doc.m_nRhythmLead);
-    m_bViewTwelveLead = m_doc.m_bTwelveLead;
+    m_session.TakeDocumentMode();
     m_bBackgroundStale = true;
     update();
 }
@@ -57,82 +58,114 @@ void CZM540View::RebuildBackground() {
     QPainter painter(&m_background);
     QPainterCanvas dc(painter);
     dc.SetBkColour(m_colours.crBackground);
-    if (m_bViewTwelveLead)
+    if (ViewTwelveLead())
         DrawTwelveLeadBackground(dc, m_grid, style, m_doc.m_nRhythmLead);
     else
         DrawMonitorBackground(dc, m_grid, style, m_doc.m_nRhythmLead);
     m_bBackgroundStale = false;
-    m_ink.bVoid = true; // the window shows the old picture
 }
 
 void CZM540View::OnDraw(Canvas& dc) {
-    if (m_bViewTwelveLead)
+    if (ViewTwelveLead())
         DrawTwelveLeadRecord(dc);
     else
         DrawMonitorRecord(dc);
 }
 
 void CZM540View::DrawTwelveLeadRecord(Canvas& dc) {
-    m_bPainting = 1;
+    const CRecordingSession::Painting painting(m_session);
     ::DrawTwelveLeadRecord(dc, m_grid, m_colours, m_doc);
-    m_bPainting = 0;
 }
 
 void CZM540View::DrawMonitorRecord(Canvas& dc) {
     ::DrawMonitorRecord(dc, m_grid, m_colours, m_doc);
 }
 
+void CZM540View::OnSessionStateChanged() {
+    if (IsAcquiring())
+        setFocus();
+    update();
+}
+
+void CZM540View::OnSamplesArrived() {
+    if (ViewTwelveLead() && !m_bBackgroundStale)
+        update(TraceRect());
+    else
+        update();
+}
+
 void CZM540View::resizeEvent(QResizeEvent* event) {
     m_bBackgroundStale = true;
-    if (m_bAcquiring) {
-        // A monitoring session redraws its whole page in the new layout.
-        m_bRedrawAll = 1;
-        m_bSweepRestart = 1;
-    }
+    // A monitoring session redraws its whole page in the new layout.
+    m_session.RedrawWholePage();
     QWidget::resizeEvent(event);
 }
 
 void CZM540View::paintEvent(QPaintEvent* event) {
     if (m_bBackgroundStale || m_nClientWidth != width() || m_nClientHeight != height())
         RebuildBackground();
+    const bool bLiveTwelveLead = IsAcquiring() && ViewTwelveLead();
+    if (IsAcquiring() && !ViewTwelveLead())
+        PaintMonitorSweep();
+    else
+        PaintOnBackground(event->region());
+    // The record of the last traces says what the window shows only after a live 12-lead paint
+    // of the whole grid: traces cut off by a paint of part of it would stay on the window.
+    if (!bLiveTwelveLead || !(QRegion(TraceRect()) - event->region()).isEmpty())
+        m_lastTraces.Void();
+}
 
-    if (m_bAcquiring && !m_bViewTwelveLead) {
-        // The sweep draws over what the window already shows; the page move wipes it.
-        if (m_bRedrawAll || m_window.size() != m_background.size()) {
-            m_window = m_background.copy();
-            m_bRedrawAll = 0;
-        }
-        {
-            QPainter painter(&m_window);
-            QPainterCanvas dc(painter);
-            PaintMonitorLive(dc, *this, m_grid, m_colours);
-        }
-        QPainter window(this);
-        window.setCompositionMode(QPainter::CompositionMode_Source);
-        window.drawImage(0, 0, m_window);
-        m_ink.bVoid = true;
-        return;
+void CZM540View::PaintMonitorSweep() {
+    // The sweep draws over what the window already shows; the page move wipes it.
+    if (m_session.State().m_bRedrawAll || m_window.size() != m_background.size()) {
+        m_window = m_background.copy();
+        m_session.PageWiped();
     }
+    {
+        QPainter painter(&m_window);
+        QPainterCanvas dc(painter);
+        const CRecordingSession::Painting painting(m_session);
+        if (PaintMonitorLive(dc, m_session.State(), m_grid, m_colours))
+            m_session.SweepRestarted();
+    }
+    QPainter window(this);
+    window.setCompositionMode(QPainter::CompositionMode_Source);
+    window.drawImage(0, 0, m_window);
+}
 
-    // Everything else is drawn on the background in the window's own back buffer, which is
+void CZM540View::PaintOnBackground(const QRegion& region) {
+    // Everything here is drawn on the background in the window's own back buffer, which is
     // shown in one piece when the paint ends, so nothing flickers and the background picture
     // itself stays as built. Between two receive events of a 12-lead session nothing else
     // draws on the grid, so for a repaint of the grid alone it is enough to put the background
     // back where the last paint drew traces.
     QPainter painter(this);
-    const QRegion traces(TraceRect());
-    const bool bTracesOnly = m_bAcquiring && event->region() == traces;
-    QPainterCanvas::ShowBackground(painter, m_background, bTracesOnly ? &m_ink : nullptr);
+    const bool bLive = IsAcquiring();
+    m_lastTraces.ShowBackground(painter, m_background, bLive && region == QRegion(TraceRect()));
     QPainterCanvas dc(painter);
-    if (m_bAcquiring) {
-        dc.KeepInk(m_ink);
-        PaintTwelveLeadLive(dc, *this, m_grid, m_colours, m_doc.m_nRhythmLead);
-        // Traces cut off by a paint of part of the grid would be left out of the log and stay
-        // on the window for good.
-        if (!(traces - event->region()).isEmpty())
-            m_ink.bVoid = true;
+    if (bLive) {
+        FootprintCanvas traced(dc, painter, m_background, m_lastTraces);
+        const CRecordingSession::Painting painting(m_session);
+        PaintTwelveLeadLive(traced, m_session.State(), m_grid, m_colours, m_doc.m_nRhythmLead);
     } else {
-        m_ink.bVoid = true;
         OnDraw(dc);
     }
+}
+
+void CZM540View::keyPressEvent(QKeyEvent* event) {
+    if (IsAcquiring()) {
+        OnRecord();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void CZM540View::mousePressEvent(QMouseEvent* event) {
+    if (IsAcquiring() && (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)) {
+        OnRecord();
+        event->accept();
+        return;
+    }
+    QWidget::mousePressEvent(event);
 }

@@ -41,7 +41,3 @@ constexpr int ClassOfCutoff(double cutoff) {
             return i;
     return -1;
 }
-
-constexpr double kSampleRate = 300.0;
-constexpr int kSamplesPerSecond = 300;
-constexpr int kUnitsPerMv = 33;

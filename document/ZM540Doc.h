@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "Leads.h"
+#include "RecordingConstants.h"
 
 class Prompter;
 class QIODevice;
@@ -30,9 +31,6 @@ struct EcgFileHeader {
 class CZM540Doc : public QObject {
     Q_OBJECT
   public:
-    static constexpr int kLeadCapacity = 3600;     // samples per 12-lead channel
-    static constexpr int kMonitorCapacity = 15000; // samples of a monitoring recording
-
     enum class Archive { Store, Load };
 
     CZM540Doc(ProfileSettings& settings, Prompter& prompter, QObject* parent = nullptr);

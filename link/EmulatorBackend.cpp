@@ -5,7 +5,7 @@ EmulatedUnit::EmulatedUnit(const Ks770Options& options) : m_device(options) {
 }
 
 QByteArray EmulatedUnit::Sync() {
-    const qint64 now = m_clock.nsecsElapsed() / 1000;
+    const qint64 now = m_clock.nsecsElapsed() / 1000 + m_nSkippedUs;
     const QByteArray sent = m_device.Advance(now - m_nLastUs);
     m_nLastUs = now;
     return sent;

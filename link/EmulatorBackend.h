@@ -17,10 +17,14 @@ class EmulatedUnit {
     Ks770Device& Device() { return m_device; }
     // Brings the unit up to the present and returns what it sent meanwhile.
     QByteArray Sync();
+    // Moves the unit's clock on, as if `ms` milliseconds had passed at once: what it sends
+    // meanwhile arrives at the next look at the line.
+    void Skip(int ms) { m_nSkippedUs += qint64(ms) * 1000; }
 
   private:
     Ks770Device m_device;
     QElapsedTimer m_clock;
+    qint64 m_nSkippedUs = 0;
     qint64 m_nLastUs = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "LinkCheckDlg.h"
 
+#include "RecorderProtocol.h"
+
 #include <QEventLoop>
 #include <QLabel>
 #include <QProgressBar>
@@ -12,8 +14,9 @@ void WaitWithoutInput(int ms) {
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
-CLinkCheckDlg::CLinkCheckDlg(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+CLinkCheckDlg::CLinkCheckDlg(LineFactory lines, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      m_comm(std::move(lines)) {
     setWindowTitle(QStringLiteral("Communication link check"));
     setModal(true);
     auto* layout = new QVBoxLayout(this);
@@ -62,7 +65,7 @@ void CLinkCheckDlg::RunCheck() {
     m_comm.SetCommPort(short(m_nPort));
     if (m_comm.GetPortOpen())
         m_comm.SetPortOpen(false);
-    m_comm.SetSettings(QStringLiteral("19200,N,8,1"));
+    m_comm.SetSettings(QString::fromLatin1(kIdleSettings));
     m_comm.SetInputMode(0);
     m_comm.SetRThreshold(0);
     if (!m_comm.SetPortOpen(true)) {
@@ -73,7 +76,7 @@ void CLinkCheckDlg::RunCheck() {
     WaitWithoutInput(250);
 
     ShowStep(QStringLiteral("Sending identifier to Communication link"), 2);
-    m_comm.SetOutput(QByteArray("\x1B\x56", 2));
+    m_comm.SetOutput(kIdentifyCommand);
     WaitWithoutInput(250);
 
     const QByteArray answer = m_comm.GetInBufferCount() < 1 ? QByteArray() : m_comm.GetInput();
@@ -93,8 +96,8 @@ void CLinkCheckDlg::RunCheck() {
         reject();
 }
 
-bool LinkTest(int nPortIndex, QWidget* parent) {
-    CLinkCheckDlg dlg(parent);
+bool LinkTest(int nPortIndex, LineFactory lines, QWidget* parent) {
+    CLinkCheckDlg dlg(std::move(lines), parent);
     dlg.m_nPort = nPortIndex + 1;
     dlg.m_strPort = QString::number(dlg.m_nPort);
     return dlg.exec() == QDialog::Accepted;

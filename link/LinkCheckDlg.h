@@ -13,9 +13,7 @@ class QProgressBar;
 class CLinkCheckDlg : public QDialog {
     Q_OBJECT
   public:
-    static constexpr const char* kIdentifier = "KS770Vet V2.35";
-
-    explicit CLinkCheckDlg(QWidget* parent = nullptr);
+    explicit CLinkCheckDlg(LineFactory lines, QWidget* parent = nullptr);
 
     int m_nPort = -1;  // 1-based port to check; -1: none
     QString m_strPort; // the port as shown
@@ -39,7 +37,7 @@ class CLinkCheckDlg : public QDialog {
 };
 
 // Runs the check for a port index as the settings hold it (0 to 3); true when the unit answered.
-bool LinkTest(int nPortIndex, QWidget* parent = nullptr);
+bool LinkTest(int nPortIndex, LineFactory lines, QWidget* parent = nullptr);
 
 // Lets `ms` milliseconds pass with the event loop running, so that serial data keeps arriving,
 // but without taking user input.

@@ -2,29 +2,7 @@
 
 #include <algorithm>
 
-namespace {
-
-// Without a factory, port n is the n-th standard serial device.
-std::unique_ptr<SerialBackend> DefaultBackend(int port) {
-#ifdef Q_OS_WIN
-    return MakeDeviceLine(QStringLiteral("COM%1").arg(port));
-#else
-    return MakeDeviceLine(QStringLiteral("/dev/ttyS%1").arg(port - 1));
-#endif
-}
-
-CMSComm::BackendFactory& Factory() {
-    static CMSComm::BackendFactory factory = DefaultBackend;
-    return factory;
-}
-
-} // namespace
-
-void CMSComm::SetBackendFactory(BackendFactory factory) {
-    Factory() = factory ? std::move(factory) : BackendFactory(DefaultBackend);
-}
-
-CMSComm::CMSComm(QObject* parent) : QObject(parent) {
+CMSComm::CMSComm(LineFactory lines, QObject* parent) : QObject(parent), m_lines(std::move(lines)) {
     m_settings = *PortSettings::Parse(m_strSettings);
 }
 
@@ -50,7 +28,8 @@ bool CMSComm::SetPortOpen(bool bOpen) {
     }
     if (GetPortOpen())
         return true;
-    m_backend = Factory()(m_nCommPort);
+    if (m_lines)
+        m_backend = m_lines(m_nCommPort);
     if (!m_backend) {
         m_strLastError = QStringLiteral("Port %1 does not exist").arg(m_nCommPort);
         return false;

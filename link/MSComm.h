@@ -6,7 +6,6 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 // The serial control: the port number, line settings and receive threshold, then an open line
@@ -17,11 +16,8 @@ class CMSComm : public QObject {
   public:
     static constexpr short kEventReceive = 2;
 
-    // Which line a port number (1 to 4) reaches; shared by every control of the process.
-    using BackendFactory = std::function<std::unique_ptr<SerialBackend>(int port)>;
-    static void SetBackendFactory(BackendFactory factory);
-
-    explicit CMSComm(QObject* parent = nullptr);
+    // Port numbers reach the lines of `lines`.
+    explicit CMSComm(LineFactory lines, QObject* parent = nullptr);
     ~CMSComm() override;
 
     void SetCommPort(short port) { m_nCommPort = port; }
@@ -48,6 +44,7 @@ class CMSComm : public QObject {
   private:
     void OnDataReady();
 
+    LineFactory m_lines;
     std::unique_ptr<SerialBackend> m_backend;
     short m_nCommPort = 1;
     QString m_strSettings = QStringLiteral("9600,N,8,1");

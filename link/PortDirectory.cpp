@@ -3,8 +3,7 @@
 #include "EmulatorBackend.h"
 #include "ProfileSettings.h"
 
-CMSComm::BackendFactory MakeBackendFactory(const ProfileSettings& settings,
-                                           const PortChoice& choice) {
+LineFactory MakeLineFactory(const ProfileSettings& settings, const PortChoice& choice) {
     auto unit = choice.bDemo ? std::make_shared<EmulatedUnit>(choice.demoOptions) : nullptr;
     const QString device = choice.serialDevice;
     return [&settings, unit, device](int port) -> std::unique_ptr<SerialBackend> {

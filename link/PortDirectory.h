@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Ks770Device.h"
-#include "MSComm.h"
+#include "SerialBackend.h"
 
 #include <QString>
 
@@ -15,5 +15,4 @@ struct PortChoice {
 };
 
 // Port n reaches the n-th device of the settings, unless this run chose otherwise for port 1.
-CMSComm::BackendFactory MakeBackendFactory(const ProfileSettings& settings,
-                                           const PortChoice& choice);
+LineFactory MakeLineFactory(const ProfileSettings& settings, const PortChoice& choice);

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -42,3 +43,7 @@ class SerialBackend : public QObject {
 
 // The line of a serial device of this system ("/dev/ttyS0", "COM1").
 std::unique_ptr<SerialBackend> MakeDeviceLine(const QString& device);
+
+// Which line a port number (1 to 4) reaches: a new, closed line, or null when there is no such
+// port. Handed to whoever opens ports; an empty factory has no ports at all.
+using LineFactory = std::function<std::unique_ptr<SerialBackend>(int port)>;

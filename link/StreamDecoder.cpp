@@ -13,13 +13,13 @@ std::int8_t Low8(int v) {
 }
 
 void AdvanceMonitorHead(AcquisitionState& s) {
-    if (++s.m_nHead == AcquisitionState::kMonitorRingSize)
+    if (++s.m_nHead == kMonitorCapacity)
         s.m_nHead = 0;
     s.m_nFill = s.m_nHead - s.m_nTail;
     if (s.m_nFill < 0)
-        s.m_nFill += AcquisitionState::kMonitorRingSize;
-    if (s.m_nFill > AcquisitionState::kMonitorKept &&
-        ++s.m_nTail == AcquisitionState::kMonitorRingSize)
+        s.m_nFill += kMonitorCapacity;
+    if (s.m_nFill > kMonitorKept &&
+        ++s.m_nTail == kMonitorCapacity)
         s.m_nTail = 0;
 }
 
@@ -28,26 +28,26 @@ void AdvanceMonitorHead(AcquisitionState& s) {
 void MoveMonitorPage(AcquisitionState& s) {
     int d = s.m_nHead - s.m_nDisplayStart;
     if (d < 0)
-        d += AcquisitionState::kMonitorRingSize;
-    if (d > AcquisitionState::kMonitorKept) {
+        d += kMonitorCapacity;
+    if (d > kMonitorKept) {
         s.m_bRedrawAll = 1;
         s.m_bSweepRestart = 1;
-        s.m_nDisplayStart += AcquisitionState::kStripSamples;
-        if (s.m_nDisplayStart >= AcquisitionState::kMonitorRingSize)
-            s.m_nDisplayStart -= AcquisitionState::kMonitorRingSize;
+        s.m_nDisplayStart += kStripSamples;
+        if (s.m_nDisplayStart >= kMonitorCapacity)
+            s.m_nDisplayStart -= kMonitorCapacity;
     }
 }
 
 void AdvanceFrame(AcquisitionState& s) {
-    constexpr int size = AcquisitionState::kLeadRingSize;
+    constexpr int size = kLeadCapacity;
     if (++s.m_nHead == size)
         s.m_nHead = 0;
     s.m_nFill = s.m_nHead - s.m_nTail;
     if (s.m_nFill < 0)
         s.m_nFill += size;
-    if (s.m_nFill > AcquisitionState::kColumnShown && ++s.m_nDisplayStart == size)
+    if (s.m_nFill > kColumnSamples && ++s.m_nDisplayStart == size)
         s.m_nDisplayStart = 0;
-    if (s.m_nFill > AcquisitionState::kLeadKept && ++s.m_nTail == size)
+    if (s.m_nFill > kLeadKept && ++s.m_nTail == size)
         s.m_nTail = 0;
 }
 
@@ -76,7 +76,7 @@ void DecodeTwelveLeadBytes(AcquisitionState& s, const std::uint8_t* bytes, int n
     for (int i = 0; i < n; ++i) {
         const std::uint8_t b = bytes[i];
         const int h = s.m_nHead;
-        if (b == 255)
+        if (b == kFrameSync)
             s.m_nFramePos = 0;
         switch (s.m_nFramePos) {
         case 1:

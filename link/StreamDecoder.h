@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RecorderProtocol.h"
+#include "RecordingConstants.h"
 #include "SignalFilter.h"
 
 #include <array>
@@ -8,13 +10,6 @@
 // What a recording or monitoring session keeps while the recorder streams: where the rings are,
 // the ring and display indices, the framing position, the repaint flags and the real time filter.
 struct AcquisitionState {
-    static constexpr int kLeadRingSize = 3600;
-    static constexpr int kMonitorRingSize = 15000;
-    static constexpr int kLeadKept = 3000;     // 10 s of 12-lead data
-    static constexpr int kMonitorKept = 12000; // 40 s of monitoring
-    static constexpr int kColumnShown = 1500;  // the live 12-lead columns show 5 s
-    static constexpr int kStripSamples = 3000;
-
     std::int8_t* m_pMonitorRing = nullptr;
     std::array<std::int8_t*, 12> m_pLeadRing{};
     std::int32_t m_nHead = 0;
@@ -48,7 +43,7 @@ void Decode(AcquisitionState& s, const std::uint8_t* bytes, int n);
 
 // A data byte as the sample it carries: b - 126, kept to 8 bits.
 constexpr std::int8_t SampleOfByte(std::uint8_t b) {
-    return std::int8_t(std::uint8_t(b - 126));
+    return std::int8_t(std::uint8_t(b - kSampleOffset));
 }
 // Rings 2 to 5 (III, aVR, aVL, aVF) at index h from the stored I and II.
 void DeriveLimbLeads(AcquisitionState& s, int h);

@@ -71,7 +71,8 @@ const CommandInfo* FindCommand(int id) {
     return it == kCommands.end() ? nullptr : &*it;
 }
 
-std::vector<CommandState> ComputeCommandStates(const CZM540Doc& doc, bool bAcquiring) {
+std::vector<CommandState> ComputeCommandStates(const CZM540Doc& doc, bool bAcquiring,
+                                               int nRecentFiles) {
     const bool bNewRecord = doc.m_bNewRecord != 0;
     const bool bTwelveLead = doc.m_bTwelveLead != 0;
     const bool bIdle = !bAcquiring;
@@ -89,13 +90,13 @@ std::vector<CommandState> ComputeCommandStates(const CZM540Doc& doc, bool bAcqui
         {ID_EDIT_PASTE, false, false, {}},
     };
     // Everything that would read, replace or print the document waits for the session's end;
-    // the recent files open a document just as Open does.
+    // the recent files open a document just as Open does, each one while it names a file.
     for (int id : {int(IDC_FILTER_SELECT), int(ID_FILE_NEW), int(ID_FILE_OPEN),
                    int(ID_FILE_SAVE_AS), int(ID_FILE_PRINT_SETUP), int(ID_FILE_PRINT),
                    int(ID_FILE_PRINT_PREVIEW), int(ID_EDIT_COPY), int(ID_OPTIONS)})
         states.push_back({id, bIdle, false, {}});
     for (int i = 0; i < kRecentFileCount; ++i)
-        states.push_back({ID_FILE_MRU_FILE1 + i, bIdle, false, {}});
+        states.push_back({ID_FILE_MRU_FILE1 + i, bIdle && i < nRecentFiles, false, {}});
     return states;
 }
 

@@ -63,9 +63,10 @@ struct CommandState {
     QString strText;
 };
 
-// The states of every command and bar control that depends on the document or on a running
-// session. The session disables whatever could disturb it; a recording loaded from a file
-// keeps its mode and rhythm lead.
-std::vector<CommandState> ComputeCommandStates(const CZM540Doc& doc, bool bAcquiring);
+// The states of every command and bar control that depends on the document, on a running
+// session or on the recent-file list, which holds `nRecentFiles` entries. The session disables
+// whatever could disturb it; a recording loaded from a file keeps its mode and rhythm lead.
+std::vector<CommandState> ComputeCommandStates(const CZM540Doc& doc, bool bAcquiring,
+                                               int nRecentFiles);
 // The entry for `id` in `states`, or null.
 const CommandState* FindState(const std::vector<CommandState>& states, int id);

@@ -3,6 +3,7 @@
 #include "MainFrame.h"
 
 #include "ChooserBox.h"
+#include "CommandRoutes.h"
 #include "Commands.h"
 #include "Leads.h"
 #include "SplashWnd.h"
@@ -77,7 +78,7 @@ QRect InitialFrameGeometry(const QRect& screen) {
 }
 
 CMainFrame::CMainFrame(CZM540Doc& doc, ProfileSettings& settings, Prompter& prompter,
-                       QWidget* parent)
+                       LineFactory lines, QWidget* parent)
     : QMainWindow(parent), m_doc(doc), m_settings(settings), m_prompter(prompter),
       m_recentFiles(kRecentFileCount) {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -90,7 +91,7 @@ CMainFrame::CMainFrame(CZM540Doc& doc, ProfileSettings& settings, Prompter& prom
         pause.exec(QEventLoop::ExcludeUserInputEvents);
     }
 
-    m_pView = new CZM540View(doc, settings, this);
+    m_pView = new CZM540View(doc, settings, std::move(lines), this);
     m_pView->SetFrameControls(this);
     setCentralWidget(m_pView);
     CreateActions();
@@ -133,23 +134,16 @@ void CMainFrame::CreateActions() {
         action->setCheckable(c.bCheckable);
         action->setData(int(c.id));
         m_actions.insert(c.id, action);
-        // Any command can change what the others may do.
-        connect(action, &QAction::triggered, this, &CMainFrame::RequestCommandUpdate);
     }
+    for (const CommandRoute& route : CommandRoutes())
+        connect(Action(route.id), &QAction::triggered, this,
+                [this, handler = route.handler] { handler(CommandTargets{*this, m_pApp}); });
+    // Any command can change what the others may do.
+    for (QAction* action : std::as_const(m_actions))
+        connect(action, &QAction::triggered, this, &CMainFrame::RequestCommandUpdate);
     // The mode command's check mark and the bars' visibility come from the update pass.
     Action(ID_APP_ABOUT)->setMenuRole(QAction::AboutRole);
     Action(ID_APP_EXIT)->setMenuRole(QAction::QuitRole);
-
-    connect(Action(ID_FILE_NEW), &QAction::triggered, this, &CMainFrame::OnFileNew);
-    connect(Action(ID_FILE_SAVE), &QAction::triggered, this, &CMainFrame::OnFileSave);
-    connect(Action(ID_FILE_SAVE_AS), &QAction::triggered, this, &CMainFrame::OnFileSaveAs);
-    connect(Action(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
-    connect(Action(ID_RECORD), &QAction::triggered, m_pView, &CZM540View::OnRecord);
-    connect(Action(ID_TWELVE_LEAD_MONITOR), &QAction::triggered, &m_doc,
-            &CZM540Doc::OnTwelveLeadMonitor);
-    for (int i = 0; i < kRecentFileCount; ++i)
-        connect(Action(ID_FILE_MRU_FILE1 + i), &QAction::triggered, this,
-                [this, i] { OnOpenRecentFile(i); });
 }
 
 void CMainFrame::CreateMenus() {
@@ -178,8 +172,6 @@ void CMainFrame::CreateToolBar() {
         else
             m_pToolBar->addAction(Action(id));
     }
-    QAction* toggle = Action(ID_VIEW_TOOLBAR);
-    connect(toggle, &QAction::toggled, m_pToolBar, &QWidget::setVisible);
 }
 
 void CMainFrame::CreateRecordBar() {
@@ -236,8 +228,6 @@ void CMainFrame::CreateStatusBar() {
     m_pMessagePane = new QLabel(QStringLiteral("Ready"));
     m_pMessagePane->setContentsMargins(2, 0, 2, 0);
     statusBar()->addWidget(m_pMessagePane, 1);
-    QAction* toggle = Action(ID_VIEW_STATUS_BAR);
-    connect(toggle, &QAction::toggled, statusBar(), &QWidget::setVisible);
 }
 
 void CMainFrame::ConnectDocument() {
@@ -246,7 +236,8 @@ void CMainFrame::ConnectDocument() {
     connect(&m_doc, &CZM540Doc::modifiedChanged, this, &CMainFrame::RequestCommandUpdate);
     connect(&m_doc, &CZM540Doc::pathChanged, this, &CMainFrame::UpdateCaption);
     connect(&m_doc, &CZM540Doc::pathChanged, this, &CMainFrame::RequestCommandUpdate);
-    connect(m_pView, &CZM540View::sessionStateChanged, this, &CMainFrame::RequestCommandUpdate);
+    connect(&m_pView->Session(), &CRecordingSession::stateChanged, this,
+            &CMainFrame::RequestCommandUpdate);
     connect(m_pView, &CZM540View::choosersNeedUpdate, this, [this](double cutoff, int lead) {
         SelectFilterCutoff(cutoff);
         SetLeadIndex(lead);

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 class CChooserBox;
+class CZM540App;
 class CZM540Doc;
 class Prompter;
 class QLabel;
@@ -26,9 +27,13 @@ QRect InitialFrameGeometry(const QRect& screen);
 class CMainFrame : public QMainWindow, public FrameControls {
     Q_OBJECT
   public:
-    CMainFrame(CZM540Doc& doc, ProfileSettings& settings, Prompter& prompter,
+    // The view's sessions reach the recorder through the lines of `lines`.
+    CMainFrame(CZM540Doc& doc, ProfileSettings& settings, Prompter& prompter, LineFactory lines,
                QWidget* parent = nullptr);
     ~CMainFrame() override;
+
+    // The application carries out the commands that are its own (Open, About).
+    void SetApplication(CZM540App* pApp) { m_pApp = pApp; }
 
     CZM540View* GetView() const { return m_pView; }
     CZM540Doc& GetDocument() const { return m_doc; }
@@ -95,6 +100,7 @@ class CMainFrame : public QMainWindow, public FrameControls {
     bool IsAcquiring() const;
 
     CZM540Doc& m_doc;
+    CZM540App* m_pApp = nullptr;
     ProfileSettings& m_settings;
     Prompter& m_prompter;
     CZM540View* m_pView = nullptr;

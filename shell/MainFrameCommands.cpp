@@ -74,7 +74,7 @@ void CMainFrame::SetTopMost(bool bTopMost) {
 }
 
 bool CMainFrame::IsAcquiring() const {
-    return m_pView->m_bAcquiring != 0;
+    return m_pView->IsAcquiring();
 }
 
 bool CMainFrame::SaveModified() {
@@ -191,19 +191,16 @@ void CMainFrame::RequestCommandUpdate() {
 
 void CMainFrame::UpdateCommandUI() {
     m_updateTimer.stop();
-    const qsizetype nRecent = m_recentFiles.Files().size();
-    for (const CommandState& s : ComputeCommandStates(m_doc, IsAcquiring())) {
-        bool bEnabled = s.bEnabled;
-        if (s.id >= ID_FILE_MRU_FILE1 && s.id < ID_FILE_MRU_FILE1 + kRecentFileCount)
-            bEnabled = bEnabled && s.id - ID_FILE_MRU_FILE1 < nRecent;
+    for (const CommandState& s :
+         ComputeCommandStates(m_doc, IsAcquiring(), int(m_recentFiles.Files().size()))) {
         if (QAction* action = Action(s.id)) {
-            action->setEnabled(bEnabled);
+            action->setEnabled(s.bEnabled);
             if (action->isCheckable())
                 action->setChecked(s.bChecked);
             if (!s.strText.isEmpty())
                 action->setText(s.strText);
         } else if (QWidget* control = Control(s.id)) {
-            control->setEnabled(bEnabled);
+            control->setEnabled(s.bEnabled);
             if (auto* label = qobject_cast<QLabel*>(control); label && !s.strText.isEmpty())
                 label->setText(s.strText);
         }

@@ -25,7 +25,7 @@ void RunScriptedRecording(CMainFrame& frame, CZM540Doc& doc, StderrPrompter& pro
                           double seconds, const QString& path, bool bTimeSession) {
     CZM540View* view = frame.GetView();
     view->OnRecord();
-    if (!view->m_bAcquiring) {
+    if (!view->IsAcquiring()) {
         QCoreApplication::exit(1);
         return;
     }
@@ -41,7 +41,7 @@ void RunScriptedRecording(CMainFrame& frame, CZM540Doc& doc, StderrPrompter& pro
             std::fflush(stdout);
         }
         // A session that ended on its own (the line failed) has kept its samples already.
-        if (view->m_bAcquiring)
+        if (view->IsAcquiring())
             view->OnRecord();
         const bool bSaved = doc.OnSaveDocument(path);
         QCoreApplication::exit(bSaved && !prompter.Failed() ? 0 : 1);

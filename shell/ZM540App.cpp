@@ -4,7 +4,6 @@
 #include "Commands.h"
 #include "EcgFiles.h"
 #include "Leads.h"
-#include "MSComm.h"
 #include "MainFrame.h"
 #include "PortDirectory.h"
 #include "QtPrompter.h"
@@ -219,12 +218,11 @@ bool CZM540App::InitInstance(const QStringList& arguments) {
         m_pPrompter = m_pScriptPrompter.get();
     }
     m_pDoc = std::make_unique<CZM540Doc>(m_settings, *m_pPrompter);
-    m_pFrame = std::make_unique<CMainFrame>(*m_pDoc, m_settings, *m_pPrompter);
+    m_pFrame = std::make_unique<CMainFrame>(*m_pDoc, m_settings, *m_pPrompter, RunLines(cmd));
+    m_pFrame->SetApplication(this);
     if (m_pOwnPrompter)
         m_pOwnPrompter->SetOwner(m_pFrame.get());
     m_pFrame->LoadRecentFiles(*m_pProfile);
-    connect(m_pFrame->Action(ID_FILE_OPEN), &QAction::triggered, this, &CZM540App::OnFileOpen);
-    connect(m_pFrame->Action(ID_APP_ABOUT), &QAction::triggered, this, &CZM540App::OnAppAbout);
     // However the program ends, the settings are saved.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &CZM540App::ExitInstance);
 
@@ -245,7 +243,7 @@ bool CZM540App::InitInstance(const QStringList& arguments) {
     return true;
 }
 
-void CZM540App::ApplyRunChoices(const CommandLine& cmd) {
+LineFactory CZM540App::RunLines(const CommandLine& cmd) const {
     // The ports of this run; the saved settings stay as they are.
     PortChoice choice;
     choice.bDemo = cmd.bDemo;
@@ -254,9 +252,12 @@ void CZM540App::ApplyRunChoices(const CommandLine& cmd) {
     choice.demoOptions.ecg.bNoise = true;
     choice.demoOptions.ecg.bWander = true;
     choice.demoOptions.ecg.nSeed = quint64(QDateTime::currentMSecsSinceEpoch());
-    CMSComm::SetBackendFactory(MakeBackendFactory(m_settings, choice));
+    return MakeLineFactory(m_settings, choice);
+}
+
+void CZM540App::ApplyRunChoices(const CommandLine& cmd) {
     if (cmd.bDemo || !cmd.strSerialDevice.isEmpty())
-        m_pFrame->GetView()->SetSessionPortOverride(1);
+        m_pFrame->GetView()->Session().SetSessionPortOverride(1);
 
     // Mode, lead and filter class as the bar's controls would set them.
     if (cmd.nMode >= 0 && cmd.nMode != m_pDoc->m_bTwelveLead && m_pDoc->m_bNewRecord)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ProfileSettings.h"
+#include "SerialBackend.h"
 
 #include <QObject>
 #include <QString>
@@ -62,8 +63,11 @@ class CZM540App : public QObject {
     CMainFrame* GetMainFrame() const { return m_pFrame.get(); }
 
   private:
-    ProfileSettings m_settings;
+    // Where this run's ports lead.
+    LineFactory RunLines(const CommandLine& cmd) const;
     void ApplyRunChoices(const CommandLine& cmd);
+
+    ProfileSettings m_settings;
 
     std::unique_ptr<QtPrompter> m_pOwnPrompter;
     std::unique_ptr<StderrPrompter> m_pScriptPrompter;

@@ -6,6 +6,7 @@
 #include "LivePainting.h"
 #include "QPainterCanvas.h"
 #include "RecordDrawing.h"
+#include "RecorderProtocol.h"
 #include "ZM540View.h"
 
 #include <QBackingStore>
@@ -17,6 +18,47 @@
 #include <set>
 
 namespace {
+
+// A recorder line the test feeds: it answers the identification at once, and otherwise brings
+// in just the bytes the test sends.
+class FedLine : public SerialBackend {
+  public:
+    struct Feed {
+        FedLine* pOpen = nullptr;
+        QByteArray written;
+        void Send(const QByteArray& bytes) {
+            ASSERT_NE(pOpen, nullptr);
+            pOpen->Arrive(bytes);
+        }
+    };
+    explicit FedLine(Feed& feed) : m_feed(feed) {}
+    ~FedLine() override { Close(); }
+    bool Open(const PortSettings&, QString*) override {
+        m_feed.pOpen = this;
+        return true;
+    }
+    void Close() override {
+        if (m_feed.pOpen == this)
+            m_feed.pOpen = nullptr;
+    }
+    bool IsOpen() const override { return m_feed.pOpen == this; }
+    bool Write(const QByteArray& bytes) override {
+        m_feed.written += bytes;
+        if (bytes == kIdentifyCommand)
+            Arrive(kIdentifier);
+        return true;
+    }
+    qint64 BytesWaiting() const override { return m_waiting.size(); }
+    QByteArray ReadAll() override { return std::exchange(m_waiting, QByteArray()); }
+
+  private:
+    void Arrive(const QByteArray& bytes) {
+        m_waiting += bytes;
+        emit dataReady();
+    }
+    Feed& m_feed;
+    QByteArray m_waiting;
+};
 
 const SchemeColours kColours = GetSchemeColours(DefaultSchemeTable(), 2);
 
@@ -45,7 +87,7 @@ std::vector<QPoint> ExpectedRow(const GridLayout& g, int x0, int y0, const doubl
 
 void FillTraces(CZM540Doc& doc, int n) {
     for (int i = 0; i < n; ++i) {
-        for (int lead = 0; lead < kLimbLeadCount && i < CZM540Doc::kLeadCapacity; ++lead)
+        for (int lead = 0; lead < kLimbLeadCount && i < kLeadCapacity; ++lead)
             doc.m_leadTrace[lead][i] = (i * (lead + 3)) % 97 - 48 + 0.3 * lead;
         doc.m_monitorTrace[i] = (i * 7) % 113 - 56.5;
     }
@@ -280,7 +322,7 @@ TEST(View, TinyAndOrdinarySizesDrawWithoutFailing) {
             DocFixture f;
             f.doc->m_bTwelveLead = bTwelveLead;
             FillTraces(*f.doc, f.doc->Capacity());
-            CZM540View view(*f.doc, f.settings);
+            CZM540View view(*f.doc, f.settings, {});
             view.resize(size);
             view.OnUpdate();
             const QImage shot = view.grab().toImage();
@@ -292,7 +334,7 @@ TEST(View, TinyAndOrdinarySizesDrawWithoutFailing) {
 
 TEST(View, UpdateFollowsTheDocumentAndTheScheme) {
     DocFixture f;
-    CZM540View view(*f.doc, f.settings);
+    CZM540View view(*f.doc, f.settings, {});
     view.resize(800, 600);
     double cutoff = -1;
     int lead = -2;
@@ -304,40 +346,42 @@ TEST(View, UpdateFollowsTheDocumentAndTheScheme) {
     f.doc->m_bTwelveLead = 0;
     f.doc->m_nRhythmLead = 3;
     f.doc->UpdateAllViews();
-    EXPECT_EQ(view.m_bViewTwelveLead, 1); // not connected: the frame connects the document
+    EXPECT_TRUE(view.ViewTwelveLead()); // not connected: the frame connects the document
     view.OnUpdate();
     EXPECT_EQ(cutoff, 100.0);
     EXPECT_EQ(lead, 3);
-    EXPECT_EQ(view.m_bViewTwelveLead, 0);
+    EXPECT_FALSE(view.ViewTwelveLead());
     const QImage shot = view.grab().toImage();
     EXPECT_EQ(QColor(shot.pixel(799, 599)), QColor(0, 0, 0)); // the dark scheme's background
     EXPECT_EQ(view.m_colours.crMajorGrid, 0x5A5A5Au);
 }
 
 // During a 12-lead session the traces are written straight into the window's back buffer.
-// After each repaint (of the window, of the grid, of part of it) the window shows exactly the
-// background with the newest traces on it.
+// After each repaint (the session's own of the grid, and others of the window or of part of
+// it) the window shows exactly the background with the newest traces on it.
 TEST(View, SessionRepaintsShowOnlyTheNewestTraces) {
     DocFixture f;
-    CZM540View view(*f.doc, f.settings);
+    f.settings.COMS = 0;
+    FedLine::Feed feed;
+    CZM540View view(*f.doc, f.settings, [&](int) { return std::make_unique<FedLine>(feed); });
     f.doc->m_bTwelveLead = 1;
     view.OnUpdate();
     view.resize(800, 600);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-    view.m_bAcquiring = 1;
-    view.ResetSession();
+    view.OnRecord();
+    ASSERT_TRUE(view.IsAcquiring());
     int frame = 0;
-    auto feed = [&](int frames) {
-        std::vector<std::uint8_t> bytes;
+    auto send = [&](int frames) {
+        QByteArray bytes;
         for (int end = frame + frames; frame < end; ++frame) {
-            bytes.push_back(255);
+            bytes += char(kFrameSync);
             // Flat steps: the boxes under them are thin, and the steps move from one paint to
             // the next, so a stale trace left anywhere shows.
             for (int ch = 0; ch < 8; ++ch)
-                bytes.push_back(std::uint8_t(81 + 30 * ((frame / 300 + ch) % 4)));
+                bytes += char(81 + 30 * ((frame / 300 + ch) % 4));
         }
-        Decode(view, bytes.data(), int(bytes.size()));
+        feed.Send(bytes);
     };
     auto shown = [&] {
         QPaintDevice* device = view.backingStore()->paintDevice();
@@ -350,25 +394,25 @@ TEST(View, SessionRepaintsShowOnlyTheNewestTraces) {
         QImage image = view.Background().copy();
         QPainter painter(&image);
         QPainterCanvas dc(painter);
-        PaintTwelveLeadLive(dc, view, view.Grid(), view.m_colours, f.doc->m_nRhythmLead);
+        PaintTwelveLeadLive(dc, view.Session().State(), view.Grid(), view.m_colours,
+                            f.doc->m_nRhythmLead);
         return image;
     };
     const QRect part(300, 200, 120, 90);
     struct Step {
         const char* what;
         int frames;
-        QRect region; // null: the whole window
+        QRect region; // repainted after the session's own repaint; null: nothing more
     };
     for (const Step& step :
-         {Step{"first paint", 200, QRect()}, Step{"grid", 15, view.TraceRect()},
-          Step{"grid, scrolling", 1400, view.TraceRect()}, Step{"part of the grid", 60, part},
-          Step{"grid after a part", 15, view.TraceRect()},
-          Step{"grid, rings full", 3000, view.TraceRect()}}) {
+         {Step{"first frames", 200, QRect()}, Step{"whole window", 15, view.rect()},
+          Step{"grid", 1400, QRect()}, Step{"part of the grid", 60, part},
+          Step{"grid after a part", 15, QRect()}, Step{"grid, rings full", 3000, QRect()}}) {
         SCOPED_TRACE(step.what);
-        feed(step.frames);
-        if (step.region.isNull())
-            view.repaint();
-        else
+        send(step.frames);
+        ASSERT_EQ(view.Session().State().m_nHead, frame % kLeadCapacity);
+        QTest::qWait(30); // the session's repaint of the grid
+        if (!step.region.isNull())
             view.repaint(step.region);
         if (step.region != part) {
             const QImage image = shown();
@@ -376,5 +420,8 @@ TEST(View, SessionRepaintsShowOnlyTheNewestTraces) {
             EXPECT_EQ(image, expected());
         }
     }
-    view.m_bAcquiring = 0;
+    view.OnRecord();
+    EXPECT_FALSE(view.IsAcquiring());
+    // The unit heard the identification, the 12-lead start and the stop.
+    EXPECT_EQ(feed.written, QByteArray("\x1B" "V" "\x1B" "A" "\x1B\x1B"));
 }

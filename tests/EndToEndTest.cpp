@@ -86,22 +86,27 @@ long FindRun(const std::vector<std::vector<int>>& sent, const std::int8_t* recor
     return -1;
 }
 
-// A pseudo-terminal whose device is the serial line of every port while it lives; the test
-// plays the unit on `master`, which never blocks.
+// Every port leads to `device`.
+LineFactory AllPortsTo(const QString& device) {
+    return [device](int) { return MakeDeviceLine(device); };
+}
+
+// A pseudo-terminal whose device is the serial line of every port of `Lines()`; the test plays
+// the unit on `master`, which never blocks.
 struct PseudoTerminal {
     int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     PseudoTerminal() {
         if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
             return;
-        const QString device = QString::fromLocal8Bit(ptsname(master));
-        CMSComm::SetBackendFactory([device](int) { return MakeDeviceLine(device); });
+        device = QString::fromLocal8Bit(ptsname(master));
         bReady = true;
     }
     ~PseudoTerminal() {
-        CMSComm::SetBackendFactory(nullptr);
         if (master >= 0)
             ::close(master);
     }
+    LineFactory Lines() const { return AllPortsTo(device); }
+    QString device;
     bool bReady = false;
 };
 
@@ -154,12 +159,10 @@ TEST(EndToEnd, LinkCheckOutcomes) {
          {Case{{}, true}, Case{{"--trailing-cr"}, false}, Case{{"--no-answer"}, false},
           Case{{"--version-text", "KS770Vet V2.34"}, false}}) {
         Sim sim(c.simOptions);
-        CMSComm::SetBackendFactory([&](int) { return MakeDeviceLine(sim.path); });
-        EXPECT_EQ(LinkTest(0), c.bAccepted) << c.simOptions.join(' ').toStdString();
+        EXPECT_EQ(LinkTest(0, AllPortsTo(sim.path)), c.bAccepted)
+            << c.simOptions.join(' ').toStdString();
     }
-    CMSComm::SetBackendFactory([](int) { return MakeDeviceLine("/dev/no-such-port"); });
-    EXPECT_FALSE(LinkTest(0));
-    CMSComm::SetBackendFactory(nullptr);
+    EXPECT_FALSE(LinkTest(0, AllPortsTo("/dev/no-such-port")));
 }
 
 TEST(EndToEnd, RefusedAndBrokenSessionsSayWhy) {
@@ -196,7 +199,7 @@ TEST(EndToEnd, ReceiveThresholdOnATerminal) {
     PseudoTerminal terminal;
     ASSERT_TRUE(terminal.bReady);
     const int master = terminal.master;
-    CMSComm comm;
+    CMSComm comm(terminal.Lines());
     comm.SetSettings("115200,N,8,1");
     comm.SetRThreshold(135);
     ASSERT_TRUE(comm.SetPortOpen(true));
@@ -233,7 +236,7 @@ TEST(EndToEnd, ReopeningATerminalKeepsWhatWasWritten) {
     PseudoTerminal terminal;
     ASSERT_TRUE(terminal.bReady);
     const int master = terminal.master;
-    CMSComm comm;
+    CMSComm comm(terminal.Lines());
     for (int i = 0; i < 200; ++i) {
         comm.SetSettings("19200,N,8,1");
         ASSERT_TRUE(comm.SetPortOpen(true));

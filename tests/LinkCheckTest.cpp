@@ -71,12 +71,11 @@ TEST(LinkCheck, OnlyTheExactIdentifierPasses) {
         script.bOpens = c.bOpens;
         script.reply = c.reply;
         int askedPort = 0;
-        CMSComm::SetBackendFactory([&](int port) {
+        CLinkCheckDlg dlg([&](int port) {
             askedPort = port;
             ++script.created;
             return std::make_unique<ScriptedLine>(script);
         });
-        CLinkCheckDlg dlg;
         dlg.m_nPort = c.port;
         dlg.m_strPort = QString::number(c.port);
         EXPECT_EQ(dlg.exec() == QDialog::Accepted, c.bAccepted);
@@ -90,15 +89,13 @@ TEST(LinkCheck, OnlyTheExactIdentifierPasses) {
         EXPECT_EQ(script.opened[0], *PortSettings::Parse("19200,N,8,1"));
         EXPECT_EQ(script.written, c.bOpens ? QByteArray("\x1B\x56") : QByteArray());
     }
-    CMSComm::SetBackendFactory(nullptr);
 }
 
 TEST(LinkCheck, ReceiveThresholdRaisesOnComm) {
     ScriptedLine::Script script;
     script.reply = QByteArray(20, 'x');
-    CMSComm::SetBackendFactory([&](int) { return std::make_unique<ScriptedLine>(script); });
     for (short threshold : {0, 15, 21}) {
-        CMSComm comm;
+        CMSComm comm([&](int) { return std::make_unique<ScriptedLine>(script); });
         comm.SetRThreshold(threshold);
         ASSERT_TRUE(comm.SetPortOpen(true));
         int events = 0;
@@ -107,11 +104,15 @@ TEST(LinkCheck, ReceiveThresholdRaisesOnComm) {
         WaitWithoutInput(100);
         EXPECT_EQ(events, threshold == 15 ? 1 : 0) << threshold;
         EXPECT_EQ(comm.GetInBufferCount(), 20);
-        if (events)
+        if (events) {
             EXPECT_EQ(comm.GetCommEvent(), 2);
+        }
         EXPECT_EQ(comm.GetInput(), QByteArray(20, 'x'));
         EXPECT_EQ(comm.GetInBufferCount(), 0);
     }
-    CMSComm::SetBackendFactory(nullptr);
-    EXPECT_FALSE(CMSComm().SetSettings("fast please"));
+    EXPECT_FALSE(CMSComm({}).SetSettings("fast please"));
+    // Without lines no port exists.
+    CMSComm none({});
+    EXPECT_FALSE(none.SetPortOpen(true));
+    EXPECT_EQ(none.LastError(), "Port 1 does not exist");
 }

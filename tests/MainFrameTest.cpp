@@ -5,6 +5,7 @@
 #include "ChooserBox.h"
 #include "Commands.h"
 #include "EcgFileFormat.h"
+#include "EmulatorBackend.h"
 #include "MainFrame.h"
 #include "ZM540View.h"
 
@@ -26,8 +27,15 @@
 
 namespace {
 
+// Port 1 of the window's sessions is an emulated recorder.
 struct FrameFixture : DocFixture {
-    CMainFrame frame{*doc, settings, prompter};
+    std::shared_ptr<EmulatedUnit> unit = std::make_shared<EmulatedUnit>();
+    LineFactory Lines() {
+        return [this](int port) -> std::unique_ptr<SerialBackend> {
+            return port == 1 ? std::make_unique<EmulatorBackend>(unit) : nullptr;
+        };
+    }
+    CMainFrame frame{*doc, settings, prompter, Lines()};
 
     // Lets the coalesced update pass and queued notifications run.
     void Settle() {
@@ -121,9 +129,12 @@ TEST(MainFrame, UpdatePassAppliesTheStatesToActionsAndBarControls) {
 
     // A monitoring session: the button reads "Monitor" and stays pressed, the rest waits.
     f.frame.OnFileNew();
-    f.doc->m_bTwelveLead = 0;
-    f.frame.GetView()->m_bAcquiring = 1;
-    f.frame.RequestCommandUpdate();
+    f.Settle();
+    f.frame.Action(ID_TWELVE_LEAD_MONITOR)->trigger();
+    f.settings.COMS = 0;
+    f.Settle();
+    f.frame.Action(ID_RECORD)->trigger();
+    ASSERT_TRUE(f.frame.GetView()->IsAcquiring());
     f.Settle();
     EXPECT_EQ(f.frame.Action(ID_RECORD)->text(), "Monitor");
     EXPECT_TRUE(f.frame.Action(ID_RECORD)->isChecked());
@@ -131,6 +142,10 @@ TEST(MainFrame, UpdatePassAppliesTheStatesToActionsAndBarControls) {
     for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_MRU_FILE1, ID_TWELVE_LEAD_MONITOR})
         EXPECT_FALSE(f.frame.Action(id)->isEnabled()) << id;
     EXPECT_FALSE(f.frame.FilterChooser()->isEnabled());
+    f.frame.Action(ID_RECORD)->trigger();
+    f.Settle();
+    EXPECT_FALSE(f.frame.GetView()->IsAcquiring());
+    EXPECT_TRUE(f.frame.Action(ID_FILE_NEW)->isEnabled());
 }
 
 TEST(MainFrame, LeadChooserCloseUpDiscardsTheRecordingWithoutAsking) {
@@ -290,7 +305,7 @@ TEST(MainFrame, DroppedRecordingOpensOthersAreIgnored) {
         using CMainFrame::dropEvent;
     };
     FrameFixture f;
-    DropFrame frame(*f.doc, f.settings, f.prompter);
+    DropFrame frame(*f.doc, f.settings, f.prompter, f.Lines());
     EXPECT_TRUE(frame.acceptDrops());
     const QString path = f.SavedRecording("pup.vecg");
     WriteAll(f.Path("notes.txt"), "x");

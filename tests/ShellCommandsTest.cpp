@@ -2,6 +2,7 @@
 // the recent-file list.
 #include "TestSupport.h"
 
+#include "CommandRoutes.h"
 #include "Commands.h"
 #include "EcgFiles.h"
 #include "MainFrame.h"
@@ -61,7 +62,8 @@ TEST(CommandStates, FollowTheDocumentAndTheSession) {
         f.doc->m_bNewRecord = c.bNewRecord;
         f.doc->m_bTwelveLead = c.bTwelveLead;
         f.doc->SetModifiedFlag(c.bModified);
-        const std::vector<CommandState> states = ComputeCommandStates(*f.doc, c.bAcquiring);
+        const std::vector<CommandState> states =
+            ComputeCommandStates(*f.doc, c.bAcquiring, kRecentFileCount);
 
         ExpectState(states, ID_RECORD, {c.bRecord, c.bAcquiring});
         EXPECT_EQ(FindState(states, ID_RECORD)->strText, QString::fromLatin1(c.recordText));
@@ -75,6 +77,32 @@ TEST(CommandStates, FollowTheDocumentAndTheSession) {
             ExpectState(states, id, {c.bIdleCommands, false});
         for (int id : {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_PASTE})
             ExpectState(states, id, {false, false});
+    }
+}
+
+TEST(CommandStates, RecentFileEntriesNameAFile) {
+    DocFixture f;
+    struct Case {
+        int nFiles;
+        bool bAcquiring;
+        bool enabled[kRecentFileCount];
+    };
+    for (const Case& c : {Case{0, false, {false, false, false}}, Case{2, false, {true, true, false}},
+                          Case{3, false, {true, true, true}}, Case{3, true, {false, false, false}}}) {
+        SCOPED_TRACE(c.nFiles);
+        const std::vector<CommandState> states = ComputeCommandStates(*f.doc, c.bAcquiring, c.nFiles);
+        for (int i = 0; i < kRecentFileCount; ++i)
+            EXPECT_EQ(FindState(states, ID_FILE_MRU_FILE1 + i)->bEnabled, c.enabled[i]) << i;
+    }
+}
+
+TEST(CommandRoutes, EachRoutedCommandIsInTheTableOnce) {
+    QList<int> seen;
+    for (const CommandRoute& r : CommandRoutes()) {
+        EXPECT_NE(FindCommand(r.id), nullptr) << r.id;
+        EXPECT_FALSE(seen.contains(r.id)) << r.id;
+        EXPECT_NE(r.handler, nullptr) << r.id;
+        seen << r.id;
     }
 }
 

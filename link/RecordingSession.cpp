@@ -1,15 +1,11 @@
-// The view's recording and monitoring sessions: starting and stopping the recorder's stream,
-// and handing each receive event to the decoder.
-#include "ZM540View.h"
+#include "RecordingSession.h"
 
 #include "LinkCheckDlg.h"
 #include "ProfileSettings.h"
 #include "Prompter.h"
+#include "RecorderProtocol.h"
 #include "SignalFilter.h"
 #include "ZM540Doc.h"
-
-#include <QKeyEvent>
-#include <QMouseEvent>
 
 #include <chrono>
 #include <ctime>
@@ -17,27 +13,54 @@
 
 namespace {
 
-const QByteArray kStopCommand("\x1B\x1B", 2);
-const QString kSlowSettings = QStringLiteral("19200,N,8,1");
-const QString kFastSettings = QStringLiteral("115200,N,8,1");
+// Bytes awaited per receive event: 15 frames of the 12-lead stream, 15 monitoring samples.
+constexpr short kTwelveLeadThreshold = 15 * kFrameSize;
+constexpr short kMonitorThreshold = 15;
 
 } // namespace
 
-int CZM540View::SessionPort() const {
+CRecordingSession::CRecordingSession(CZM540Doc& doc, const ProfileSettings& settings,
+                                     LineFactory lines, QWidget* pDialogParent)
+    : m_doc(doc), m_settings(settings), m_lines(std::move(lines)),
+      m_pDialogParent(pDialogParent), m_comm(m_lines) {
+    m_state.m_pMonitorRing = doc.m_monitorRing.data();
+    for (std::size_t k = 0; k < m_state.m_pLeadRing.size(); ++k)
+        m_state.m_pLeadRing[k] = doc.m_leadRing[k].data();
+    m_state.m_bViewTwelveLead = doc.m_bTwelveLead;
+    connect(&m_comm, &CMSComm::OnComm, this, &CRecordingSession::OnCommEvent);
+    connect(&m_comm, &CMSComm::lineFailed, this, &CRecordingSession::OnLineFailed);
+}
+
+CRecordingSession::~CRecordingSession() {
+    OnDestroy();
+}
+
+int CRecordingSession::SessionPort() const {
     if (m_nSessionPortOverride > 0)
         return m_nSessionPortOverride;
     return m_settings.COMS < 0 ? -1 : m_settings.COMS + 1;
 }
 
-void CZM540View::OnRecord() {
+void CRecordingSession::TakeDocumentMode() {
+    m_state.m_bViewTwelveLead = m_doc.m_bTwelveLead;
+}
+
+void CRecordingSession::RedrawWholePage() {
+    if (!m_bAcquiring)
+        return;
+    m_state.m_bRedrawAll = 1;
+    m_state.m_bSweepRestart = 1;
+}
+
+void CRecordingSession::OnRecord() {
     if (m_bAcquiring)
         StopSession(true);
     else
         StartSession();
-    emit sessionStateChanged();
+    emit stateChanged();
 }
 
-void CZM540View::StartSession() {
+void CRecordingSession::StartSession() {
     Prompter& prompter = m_doc.GetPrompter();
     const int port = SessionPort();
     if (port < 1) {
@@ -52,34 +75,34 @@ void CZM540View::StartSession() {
     m_doc.DeleteContents();
 
     // A cutoff the filter cannot use (from a damaged file, kept across clearing) never filters.
-    m_bRealTimeFilter = m_doc.m_dCutoff > 0.0 && m_settings.RealTimeFilter != 0 &&
-                        IsUsableCutoff(m_doc.m_dCutoff, 300.0);
-    DesignRealTimeFilter(m_doc.m_dCutoff, 300.0);
-    m_monitorFilter = m_leadIFilter = m_leadIIFilter = RealTimeFilterState{};
+    m_state.m_bRealTimeFilter = m_doc.m_dCutoff > 0.0 && m_settings.RealTimeFilter != 0 &&
+                                IsUsableCutoff(m_doc.m_dCutoff, kSampleRate);
+    m_state.DesignRealTimeFilter(m_doc.m_dCutoff, kSampleRate);
+    m_state.m_monitorFilter = m_state.m_leadIFilter = m_state.m_leadIIFilter = RealTimeFilterState{};
 
-    CLinkCheckDlg check(this);
+    CLinkCheckDlg check(m_lines, m_pDialogParent);
     check.m_nPort = port;
     check.m_strPort = QString::number(port);
     if (check.exec() == QDialog::Accepted) {
-        m_bViewTwelveLead = m_doc.m_bTwelveLead;
+        m_state.m_bViewTwelveLead = m_doc.m_bTwelveLead;
         WaitWithoutInput(150);
-        if (!m_bRealTimeFilter && m_pFrame) {
+        if (!m_state.m_bRealTimeFilter && m_pFrame) {
             m_nSavedFilterSel = m_pFrame->GetFilterIndex();
             m_pFrame->SetFilterIndex(0);
         }
-        ResetSession();
+        m_state.ResetSession();
         m_comm.SetCommPort(short(port));
         m_comm.SetInputMode(0);
         bool bStarted;
-        if (m_bViewTwelveLead) {
-            bStarted =
-                OpenStreamPort(kSlowSettings, 135) && m_comm.SetOutput(QByteArray("\x1B\x41", 2));
+        if (m_state.m_bViewTwelveLead) {
+            // The unit hears the start at the idle speed, then streams at the fast one.
+            bStarted = OpenStreamPort(kIdleSettings, kTwelveLeadThreshold) &&
+                       m_comm.SetOutput(kStartTwelveLeadCommand);
             m_comm.SetPortOpen(false);
-            bStarted = bStarted && OpenStreamPort(kFastSettings, 135);
+            bStarted = bStarted && OpenStreamPort(kTwelveLeadSettings, kTwelveLeadThreshold);
         } else {
-            const char lead = char(0x61 + SafeLimbLead(m_doc.m_nRhythmLead));
-            bStarted =
-                OpenStreamPort(kSlowSettings, 15) && m_comm.SetOutput(QByteArray("\x1B", 1) + lead);
+            bStarted = OpenStreamPort(kIdleSettings, kMonitorThreshold) &&
+                       m_comm.SetOutput(StartMonitorCommand(SafeLimbLead(m_doc.m_nRhythmLead)));
         }
         if (!bStarted)
             AbortStart();
@@ -97,31 +120,33 @@ void CZM540View::StartSession() {
             m_pFrame->SetStatusText(
                 QStringLiteral("Click any mouse button or press any key to stop"));
         }
-        m_bRedrawAll = 1;
-        m_bSweepRestart = 0;
-        setFocus();
-        update();
+        m_state.m_bRedrawAll = 1;
+        m_state.m_bSweepRestart = 0;
     }
 }
 
-bool CZM540View::OpenStreamPort(const QString& settings, short threshold) {
-    m_comm.SetSettings(settings);
+bool CRecordingSession::OpenStreamPort(const char* settings, short threshold) {
+    m_comm.SetSettings(QString::fromLatin1(settings));
     m_comm.SetRThreshold(threshold);
     return m_comm.SetPortOpen(true);
 }
 
-void CZM540View::AbortStart() {
+void CRecordingSession::RestoreFilterChooser() {
+    if (!m_state.m_bRealTimeFilter && m_pFrame)
+        m_pFrame->SetFilterIndex(m_nSavedFilterSel);
+}
+
+void CRecordingSession::AbortStart() {
     // The port refused part of the start: leave nothing open and the chooser as it was.
     const QString reason = m_comm.LastError();
     m_comm.SetPortOpen(false);
-    if (!m_bRealTimeFilter && m_pFrame)
-        m_pFrame->SetFilterIndex(m_nSavedFilterSel);
+    RestoreFilterChooser();
     m_doc.GetPrompter().Tell(
         QStringLiteral("The recording could not be started: the communication port failed (%1).")
             .arg(reason));
 }
 
-void CZM540View::StopSession(bool bKeep) {
+void CRecordingSession::StopSession(bool bKeep) {
     WaitWithoutInput(10);
     if (m_pFrame)
         m_pFrame->SetTopMost(false);
@@ -130,24 +155,22 @@ void CZM540View::StopSession(bool bKeep) {
         m_comm.SetPortOpen(false);
     }
     if (bKeep) {
-        m_doc.CaptureRecord(m_nTail, m_nHead);
+        m_doc.CaptureRecord(m_state.m_nTail, m_state.m_nHead);
         m_doc.m_header.tRecorded = std::int32_t(std::time(nullptr));
         m_doc.SetModifiedFlag(true);
     }
-    if (!m_bRealTimeFilter && m_pFrame)
-        m_pFrame->SetFilterIndex(m_nSavedFilterSel);
+    RestoreFilterChooser();
     if (m_pFrame)
         m_pFrame->SetStatusText(QStringLiteral("Ready"));
     m_bAcquiring = m_comm.GetPortOpen() ? 1 : 0;
-    update();
 }
 
-void CZM540View::OnLineFailed(const QString& message) {
+void CRecordingSession::OnLineFailed(const QString& message) {
     if (!m_bAcquiring)
         return;
     // Keep what arrived before the line went, as a stop would.
     StopSession(true);
-    emit sessionStateChanged();
+    emit stateChanged();
     m_doc.GetPrompter().Tell(
         QStringLiteral("The connection to the recorder was lost (%1).\nThe samples received until "
                        "then have been kept as the recording.")
@@ -155,7 +178,7 @@ void CZM540View::OnLineFailed(const QString& message) {
         Prompter::Icon::Warning);
 }
 
-void CZM540View::OnDestroy() {
+void CRecordingSession::OnDestroy() {
     if (!m_bAcquiring)
         return;
     // Stop the recorder and keep nothing; the window is going away, so no event loop here.
@@ -168,34 +191,12 @@ void CZM540View::OnDestroy() {
         m_pFrame->SetTopMost(false);
 }
 
-void CZM540View::OnCommEvent() {
+void CRecordingSession::OnCommEvent() {
     if (m_comm.GetCommEvent() != CMSComm::kEventReceive || m_comm.GetInBufferCount() == 0)
         return;
     // Every byte that waits is decoded, including any that arrived after the count was read.
     const QByteArray bytes = m_comm.GetInput();
-    Decode(*this, reinterpret_cast<const std::uint8_t*>(bytes.constData()), int(bytes.size()));
-    if (bytes.isEmpty() || m_bPainting)
-        return;
-    if (m_bViewTwelveLead && !m_bBackgroundStale)
-        update(TraceRect());
-    else
-        update();
-}
-
-void CZM540View::keyPressEvent(QKeyEvent* event) {
-    if (m_bAcquiring) {
-        OnRecord();
-        event->accept();
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
-
-void CZM540View::mousePressEvent(QMouseEvent* event) {
-    if (m_bAcquiring && (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)) {
-        OnRecord();
-        event->accept();
-        return;
-    }
-    QWidget::mousePressEvent(event);
+    Decode(m_state, reinterpret_cast<const std::uint8_t*>(bytes.constData()), int(bytes.size()));
+    if (!bytes.isEmpty() && !m_state.m_bPainting)
+        emit samplesArrived();
 }
