@@ -1,5 +1,6 @@
 #include "QPainterCanvas.h"
 #include "SystemColours.h"
+#include "TraceFootprint.h"
 
 #include <QImage>
 #include <QPainter>
@@ -164,5 +165,65 @@ TEST(PixelLines, LandWhereQtDrawsThem) {
         const QImage direct = render(QImage::Format_RGB32);
         EXPECT_FALSE(Inked(direct).empty());
         EXPECT_EQ(direct, render(QImage::Format_RGB888));
+    }
+}
+
+// The record of the last traces puts back exactly the background under them, and only while
+// it says what the target shows: over the same picture, with nothing else drawn meanwhile.
+TEST(TraceFootprint, PutsBackOnlyWhatTheLastTracesCovered) {
+    QImage background = Paper(QSize(80, 60));
+    QPainter(&background).fillRect(QRect(0, 30, 80, 30), QColor(200, 200, 200));
+    const QPoint stray(75, 5); // far from every trace below
+    enum class Meanwhile { Nothing, Text, DashedLine, NewBackground };
+    struct Case {
+        const char* name;
+        Meanwhile meanwhile;
+        bool bStrayKept; // only the boxes under the traces were put back
+    };
+    for (const Case& c : {Case{"traces only", Meanwhile::Nothing, true},
+                          Case{"text drawn too", Meanwhile::Text, false},
+                          Case{"a line drawn by Qt", Meanwhile::DashedLine, false},
+                          Case{"background rebuilt", Meanwhile::NewBackground, false}}) {
+        SCOPED_TRACE(c.name);
+        QImage frame = Paper(background.size());
+        TraceFootprint traces;
+        auto paint = [&](auto draw) {
+            QPainter painter(&frame);
+            traces.ShowBackground(painter, background, true);
+            QPainterCanvas dc(painter);
+            FootprintCanvas traced(dc, painter, background, traces);
+            traced.SelectPen(CanvasPen{PenStyle::Solid, 0, kInk});
+            draw(traced);
+        };
+        paint([](Canvas& dc) {
+            dc.MoveTo(5, 50);
+            dc.LineTo(30, 10);
+            dc.LineTo(70, 40); // together wider than a box: a box each
+        });
+        ASSERT_TRUE(traces.IsValid());
+        EXPECT_EQ(traces.Boxes(),
+                  (std::vector<QRect>{QRect(QPoint(5, 10), QPoint(30, 50)),
+                                      QRect(QPoint(30, 10), QPoint(70, 40))}));
+        EXPECT_EQ(frame.pixel(5, 50), kInkPixel);
+        paint([&](Canvas& dc) {
+            if (c.meanwhile == Meanwhile::Text) {
+                dc.TextOut(40, 45, QStringLiteral("x"));
+            } else if (c.meanwhile == Meanwhile::DashedLine) {
+                dc.SelectPen(CanvasPen{PenStyle::Dash, 0, kInk});
+                dc.MoveTo(40, 45);
+                dc.LineTo(60, 45);
+            }
+        });
+        // A new picture needs no voiding: the record knows which picture it was drawn over.
+        EXPECT_EQ(traces.IsValid(), c.meanwhile == Meanwhile::Nothing ||
+                                        c.meanwhile == Meanwhile::NewBackground);
+        if (c.meanwhile == Meanwhile::NewBackground)
+            background.fill(kPaper);
+        frame.setPixel(stray, kInkPixel);
+        paint([](Canvas&) {});
+        QImage expected = background.copy();
+        if (c.bStrayKept)
+            expected.setPixel(stray, kInkPixel);
+        EXPECT_EQ(frame, expected);
     }
 }
