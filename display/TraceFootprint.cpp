@@ -8,11 +8,11 @@
 
 void TraceFootprint::ShowBackground(QPainter& painter, const QImage& background,
                                     bool bUnderTracesOnly) const {
-    const std::optional<PixelTarget> t =
-        bUnderTracesOnly && m_bValid && background.format() == QImage::Format_RGB32 &&
-                background.cacheKey() == m_nBackgroundKey
-            ? PixelTargetOf(painter)
-            : std::nullopt;
+    const std::optional<PixelTarget> t = bUnderTracesOnly && m_bValid &&
+                                                 background.format() == QImage::Format_RGB32 &&
+                                                 background.cacheKey() == m_nBackgroundKey
+                                             ? PixelTargetOf(painter)
+                                             : std::nullopt;
     if (t && t->bits == m_pTarget && t->size == m_targetSize) {
         const QRect under = t->clip & QRect(t->offset, background.size());
         for (const QRect& box : m_boxes) {

@@ -21,8 +21,7 @@ CZM540View::CZM540View(CZM540Doc& doc, ProfileSettings& settings, LineFactory li
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(1, 1);
-    connect(&m_session, &CRecordingSession::stateChanged, this,
-            &CZM540View::OnSessionStateChanged);
+    connect(&m_session, &CRecordingSession::stateChanged, this, &CZM540View::OnSessionStateChanged);
     connect(&m_session, &CRecordingSession::samplesArrived, this, &CZM540View::OnSamplesArrived);
 }
 
@@ -162,7 +161,8 @@ void CZM540View::keyPressEvent(QKeyEvent* event) {
 }
 
 void CZM540View::mousePressEvent(QMouseEvent* event) {
-    if (IsAcquiring() && (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)) {
+    if (IsAcquiring() &&
+        (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)) {
         OnRecord();
         event->accept();
         return;

@@ -81,7 +81,7 @@ class CZM540View : public QWidget {
     CRecordingSession m_session;
     GridLayout m_grid;
     QImage m_background;
-    QImage m_window;              // what the monitoring sweep has drawn on the window so far
+    QImage m_window;             // what the monitoring sweep has drawn on the window so far
     TraceFootprint m_lastTraces; // where the window shows the 12-lead traces now
     bool m_bBackgroundStale = true;
 };

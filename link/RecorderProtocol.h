@@ -11,12 +11,12 @@
 // ESC a to ESC f start the monitoring of one limb lead (I to aVF), one byte per sample at 19200
 // baud. ESC ESC stops either. A data byte carries the sample plus 126.
 
-constexpr char kIdentifyCommand[] = "\x1B" "V";
-constexpr char kStartTwelveLeadCommand[] = "\x1B" "A";
-constexpr char kStopCommand[] = "\x1B\x1B";
+constexpr char kIdentifyCommand[] = "\033V";
+constexpr char kStartTwelveLeadCommand[] = "\033A";
+constexpr char kStopCommand[] = "\033\033";
 // The command that starts the monitoring of limb lead `lead` (0 I .. 5 aVF).
 inline QByteArray StartMonitorCommand(int lead) {
-    return QByteArray("\x1B") + char('a' + lead);
+    return QByteArray("\033") + char('a' + lead);
 }
 
 // The answer to ESC V of a unit the program works with.

@@ -21,8 +21,8 @@ constexpr short kMonitorThreshold = 15;
 
 CRecordingSession::CRecordingSession(CZM540Doc& doc, const ProfileSettings& settings,
                                      LineFactory lines, QWidget* pDialogParent)
-    : m_doc(doc), m_settings(settings), m_lines(std::move(lines)),
-      m_pDialogParent(pDialogParent), m_comm(m_lines) {
+    : m_doc(doc), m_settings(settings), m_lines(std::move(lines)), m_pDialogParent(pDialogParent),
+      m_comm(m_lines) {
     m_state.m_pMonitorRing = doc.m_monitorRing.data();
     for (std::size_t k = 0; k < m_state.m_pLeadRing.size(); ++k)
         m_state.m_pLeadRing[k] = doc.m_leadRing[k].data();
@@ -78,7 +78,8 @@ void CRecordingSession::StartSession() {
     m_state.m_bRealTimeFilter = m_doc.m_dCutoff > 0.0 && m_settings.RealTimeFilter != 0 &&
                                 IsUsableCutoff(m_doc.m_dCutoff, kSampleRate);
     m_state.DesignRealTimeFilter(m_doc.m_dCutoff, kSampleRate);
-    m_state.m_monitorFilter = m_state.m_leadIFilter = m_state.m_leadIIFilter = RealTimeFilterState{};
+    m_state.m_monitorFilter = m_state.m_leadIFilter = m_state.m_leadIIFilter =
+        RealTimeFilterState{};
 
     CLinkCheckDlg check(m_lines, m_pDialogParent);
     check.m_nPort = port;

@@ -18,8 +18,7 @@ void AdvanceMonitorHead(AcquisitionState& s) {
     s.m_nFill = s.m_nHead - s.m_nTail;
     if (s.m_nFill < 0)
         s.m_nFill += kMonitorCapacity;
-    if (s.m_nFill > kMonitorKept &&
-        ++s.m_nTail == kMonitorCapacity)
+    if (s.m_nFill > kMonitorKept && ++s.m_nTail == kMonitorCapacity)
         s.m_nTail = 0;
 }
 

@@ -136,8 +136,9 @@ void CMainFrame::CreateActions() {
         m_actions.insert(c.id, action);
     }
     for (const CommandRoute& route : CommandRoutes())
-        connect(Action(route.id), &QAction::triggered, this,
-                [this, handler = route.handler] { handler(CommandTargets{*this, m_pApp}); });
+        connect(Action(route.id), &QAction::triggered, this, [this, handler = route.handler] {
+            handler(CommandTargets{*this, m_pApp});
+        });
     // Any command can change what the others may do.
     for (QAction* action : std::as_const(m_actions))
         connect(action, &QAction::triggered, this, &CMainFrame::RequestCommandUpdate);

@@ -42,7 +42,8 @@ class FirstPaintTimer : public QObject {
             m_bSeen = true;
             // Once the paint in progress has finished.
             QTimer::singleShot(0, this, [] {
-                std::printf("first-paint-ms-since-epoch %lld\n", QDateTime::currentMSecsSinceEpoch());
+                std::printf("first-paint-ms-since-epoch %lld\n",
+                            QDateTime::currentMSecsSinceEpoch());
                 std::fflush(stdout);
                 QCoreApplication::exit(0);
             });

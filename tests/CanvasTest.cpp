@@ -201,9 +201,8 @@ TEST(TraceFootprint, PutsBackOnlyWhatTheLastTracesCovered) {
             dc.LineTo(70, 40); // together wider than a box: a box each
         });
         ASSERT_TRUE(traces.IsValid());
-        EXPECT_EQ(traces.Boxes(),
-                  (std::vector<QRect>{QRect(QPoint(5, 10), QPoint(30, 50)),
-                                      QRect(QPoint(30, 10), QPoint(70, 40))}));
+        EXPECT_EQ(traces.Boxes(), (std::vector<QRect>{QRect(QPoint(5, 10), QPoint(30, 50)),
+                                                      QRect(QPoint(30, 10), QPoint(70, 40))}));
         EXPECT_EQ(frame.pixel(5, 50), kInkPixel);
         paint([&](Canvas& dc) {
             if (c.meanwhile == Meanwhile::Text) {
@@ -215,8 +214,8 @@ TEST(TraceFootprint, PutsBackOnlyWhatTheLastTracesCovered) {
             }
         });
         // A new picture needs no voiding: the record knows which picture it was drawn over.
-        EXPECT_EQ(traces.IsValid(), c.meanwhile == Meanwhile::Nothing ||
-                                        c.meanwhile == Meanwhile::NewBackground);
+        EXPECT_EQ(traces.IsValid(),
+                  c.meanwhile == Meanwhile::Nothing || c.meanwhile == Meanwhile::NewBackground);
         if (c.meanwhile == Meanwhile::NewBackground)
             background.fill(kPaper);
         frame.setPixel(stray, kInkPixel);

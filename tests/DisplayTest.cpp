@@ -423,5 +423,9 @@ TEST(View, SessionRepaintsShowOnlyTheNewestTraces) {
     view.OnRecord();
     EXPECT_FALSE(view.IsAcquiring());
     // The unit heard the identification, the 12-lead start and the stop.
-    EXPECT_EQ(feed.written, QByteArray("\x1B" "V" "\x1B" "A" "\x1B\x1B"));
+    EXPECT_EQ(feed.written, QByteArray("\x1B"
+                                       "V"
+                                       "\x1B"
+                                       "A"
+                                       "\x1B\x1B"));
 }

@@ -54,12 +54,12 @@ struct SessionFixture {
         : unit(std::make_shared<EmulatedUnit>(options)) {
         unit->Device().SetListener([this](const Ks770Event& e) { sent.push_back(e); });
         f.settings.COMS = 0;
-        view = std::make_unique<CZM540View>(
-            *f.doc, f.settings, [this](int port) -> std::unique_ptr<SerialBackend> {
-                if (port != 1 || ++opens > maxOpens)
-                    return nullptr;
-                return std::make_unique<LoggingLine>(unit, written);
-            });
+        view = std::make_unique<CZM540View>(*f.doc, f.settings,
+                                            [this](int port) -> std::unique_ptr<SerialBackend> {
+                                                if (port != 1 || ++opens > maxOpens)
+                                                    return nullptr;
+                                                return std::make_unique<LoggingLine>(unit, written);
+                                            });
         view->SetFrameControls(&frame);
         view->resize(800, 600);
     }

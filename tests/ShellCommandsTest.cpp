@@ -87,10 +87,12 @@ TEST(CommandStates, RecentFileEntriesNameAFile) {
         bool bAcquiring;
         bool enabled[kRecentFileCount];
     };
-    for (const Case& c : {Case{0, false, {false, false, false}}, Case{2, false, {true, true, false}},
-                          Case{3, false, {true, true, true}}, Case{3, true, {false, false, false}}}) {
+    for (const Case& c :
+         {Case{0, false, {false, false, false}}, Case{2, false, {true, true, false}},
+          Case{3, false, {true, true, true}}, Case{3, true, {false, false, false}}}) {
         SCOPED_TRACE(c.nFiles);
-        const std::vector<CommandState> states = ComputeCommandStates(*f.doc, c.bAcquiring, c.nFiles);
+        const std::vector<CommandState> states =
+            ComputeCommandStates(*f.doc, c.bAcquiring, c.nFiles);
         for (int i = 0; i < kRecentFileCount; ++i)
             EXPECT_EQ(FindState(states, ID_FILE_MRU_FILE1 + i)->bEnabled, c.enabled[i]) << i;
     }
