@@ -2,7 +2,7 @@
 // header and exports their traces as CSV or writes them again as ".vecg".
 #include "Leads.h"
 #include "ProfileSettings.h"
-#include "Prompter.h"
+#include "StderrPrompter.h"
 #include "ZM540Doc.h"
 
 #include <QCommandLineParser>
@@ -24,23 +24,6 @@ int Fail(const QString& message) {
     Err() << "zm540vet-cli: " << message << Qt::endl;
     return 1;
 }
-
-// Messages the document would show in a dialog go to stderr and mark the run as failed.
-class StderrPrompter : public Prompter {
-  public:
-    explicit StderrPrompter(QString context) : m_context(std::move(context)) {}
-    void SetContext(const QString& context) { m_context = context; }
-    Answer Ask(const QString& text, Buttons buttons, Icon, const QString&) override {
-        Fail(m_context + QStringLiteral(": ") + text);
-        m_bFailed = true;
-        return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
-    }
-    bool Failed() const { return m_bFailed; }
-
-  private:
-    QString m_context;
-    bool m_bFailed = false;
-};
 
 QString Number(double v) {
     return QString::number(v, 'g', 17);
@@ -185,7 +168,8 @@ int main(int argc, char* argv[]) {
 
     // The command-line tool never reads or writes the user's profile: default settings.
     ProfileSettings settings;
-    StderrPrompter prompter(inPath);
+    StderrPrompter prompter(QStringLiteral("zm540vet-cli"));
+    prompter.SetContext(inPath);
     auto doc = std::make_unique<CZM540Doc>(settings, prompter);
     if (!doc->OnOpenDocument(inPath) || prompter.Failed())
         return 1;

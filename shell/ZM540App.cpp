@@ -86,7 +86,7 @@ bool CZM540App::InitInstance(const QStringList& arguments) {
     LoadSystemColours(m_settings.schemes);
 
     if (cmd.dRecordSeconds > 0.0) {
-        m_pScriptPrompter = std::make_unique<StderrPrompter>();
+        m_pScriptPrompter = std::make_unique<StderrPrompter>(QStringLiteral("zm540vet"));
         m_pPrompter = m_pScriptPrompter.get();
     }
     m_pDoc = std::make_unique<CZM540Doc>(m_settings, *m_pPrompter);
