@@ -1,5 +1,6 @@
 // zm540vet-cli: reads ".vecg" recordings through the program's own document, prints their
 // header and exports their traces as CSV or writes them again as ".vecg".
+#include "CsvExport.h"
 #include "Leads.h"
 #include "ProfileSettings.h"
 #include "StderrPrompter.h"
@@ -58,34 +59,6 @@ void PrintInfo(const CZM540Doc& doc, const QString& path) {
         << "Sample rate:     " << h.wSampleRate << '\n'
         << "Units per mV:    " << h.wUnitsPerMv << '\n'
         << "Bits per sample: " << h.wBitsPerSample << '\n';
-}
-
-QByteArray Csv(const CZM540Doc& doc, bool bRaw) {
-    std::vector<const std::int8_t*> records;
-    std::vector<const double*> traces;
-    QStringList header{QStringLiteral("time_s")};
-    if (doc.m_bTwelveLead) {
-        for (int lead = 0; lead < kLimbLeadCount; ++lead) {
-            header << QLatin1String(kLeadNames[std::size_t(lead)]);
-            records.push_back(doc.m_leadRecord[std::size_t(lead)].data());
-            traces.push_back(doc.m_leadTrace[std::size_t(lead)].data());
-        }
-    } else {
-        header << QLatin1String(kLeadNames[std::size_t(doc.RhythmLead())]);
-        records.push_back(doc.m_monitorRecord.data());
-        traces.push_back(doc.m_monitorTrace.data());
-    }
-    QString text = header.join(QLatin1Char(',')) + QLatin1Char('\n');
-    for (int i = 0; i < doc.m_nSamples; ++i) {
-        text += Number(i / kSampleRate);
-        for (std::size_t lead = 0; lead < records.size(); ++lead) {
-            text += QLatin1Char(',');
-            text +=
-                bRaw ? QString::number(records[lead][i]) : Number(traces[lead][i] / kUnitsPerMv);
-        }
-        text += QLatin1Char('\n');
-    }
-    return text.toUtf8();
 }
 
 bool WriteAtomically(const QString& path, const QByteArray& bytes, QString* error) {
@@ -189,7 +162,7 @@ int main(int argc, char* argv[]) {
         return doc->OnSaveDocument(outPath) ? 0 : 1;
     }
     QString error;
-    if (!WriteAtomically(outPath, Csv(*doc, parser.isSet(rawOption)), &error))
+    if (!WriteAtomically(outPath, TracesAsCsv(*doc, parser.isSet(rawOption)), &error))
         return Fail(QStringLiteral("%1: %2").arg(outPath, error));
     return 0;
 }
