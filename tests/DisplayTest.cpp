@@ -79,8 +79,9 @@ TEST(DisplayLayout, RowsOf800By600) {
         EXPECT_EQ(TwelveLeadLabelY(g, row), labels[row]) << row;
         EXPECT_EQ(TwelveLeadBaseline(g, row), baselines[row]) << row;
         EXPECT_EQ(MonitorBaseline(g, row + 1), strips[row]) << row;
-        if (row < 3)
+        if (row < 3) {
             EXPECT_EQ(SeparatorEndY(g, row), separators[row]) << row;
+        }
     }
 }
 
@@ -265,11 +266,13 @@ TEST(RecordedDrawing, MonitoringStrips) {
             EXPECT_EQ(dc.polylines[k].pen.colour, kColours.crChannel1);
             first += c.stripCounts[k];
         }
-        if (c.samples == 12001)
+        if (c.samples == 12001) {
             EXPECT_EQ(dc.polylines.back().points.size(), 1u); // a strip of one value is only a move
-        if (c.samples == 15000)
+        }
+        if (c.samples == 15000) {
             EXPECT_GT(dc.polylines.back().points.front().y(),
                       g.rc.bottom - 60); // near the bottom edge
+        }
     }
 }
 
