@@ -1,8 +1,9 @@
 // zm540vet-cli: reads ".vecg" recordings through the program's own document, prints their
 // header and exports their traces as CSV or writes them again as ".vecg".
+#include "CsvExport.h"
 #include "Leads.h"
 #include "ProfileSettings.h"
-#include "Prompter.h"
+#include "StderrPrompter.h"
 #include "ZM540Doc.h"
 
 #include <QCommandLineParser>
@@ -24,23 +25,6 @@ int Fail(const QString& message) {
     Err() << "zm540vet-cli: " << message << Qt::endl;
     return 1;
 }
-
-// Messages the document would show in a dialog go to stderr and mark the run as failed.
-class StderrPrompter : public Prompter {
-  public:
-    explicit StderrPrompter(QString context) : m_context(std::move(context)) {}
-    void SetContext(const QString& context) { m_context = context; }
-    Answer Ask(const QString& text, Buttons buttons, Icon, const QString&) override {
-        Fail(m_context + QStringLiteral(": ") + text);
-        m_bFailed = true;
-        return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
-    }
-    bool Failed() const { return m_bFailed; }
-
-  private:
-    QString m_context;
-    bool m_bFailed = false;
-};
 
 QString Number(double v) {
     return QString::number(v, 'g', 17);
@@ -75,34 +59,6 @@ void PrintInfo(const CZM540Doc& doc, const QString& path) {
         << "Sample rate:     " << h.wSampleRate << '\n'
         << "Units per mV:    " << h.wUnitsPerMv << '\n'
         << "Bits per sample: " << h.wBitsPerSample << '\n';
-}
-
-QByteArray Csv(const CZM540Doc& doc, bool bRaw) {
-    std::vector<const std::int8_t*> records;
-    std::vector<const double*> traces;
-    QStringList header{QStringLiteral("time_s")};
-    if (doc.m_bTwelveLead) {
-        for (int lead = 0; lead < kLimbLeadCount; ++lead) {
-            header << QLatin1String(kLeadNames[std::size_t(lead)]);
-            records.push_back(doc.m_leadRecord[std::size_t(lead)].data());
-            traces.push_back(doc.m_leadTrace[std::size_t(lead)].data());
-        }
-    } else {
-        header << QLatin1String(kLeadNames[std::size_t(doc.RhythmLead())]);
-        records.push_back(doc.m_monitorRecord.data());
-        traces.push_back(doc.m_monitorTrace.data());
-    }
-    QString text = header.join(QLatin1Char(',')) + QLatin1Char('\n');
-    for (int i = 0; i < doc.m_nSamples; ++i) {
-        text += Number(i / kSampleRate);
-        for (std::size_t lead = 0; lead < records.size(); ++lead) {
-            text += QLatin1Char(',');
-            text +=
-                bRaw ? QString::number(records[lead][i]) : Number(traces[lead][i] / kUnitsPerMv);
-        }
-        text += QLatin1Char('\n');
-    }
-    return text.toUtf8();
 }
 
 bool WriteAtomically(const QString& path, const QByteArray& bytes, QString* error) {
@@ -185,7 +141,8 @@ int main(int argc, char* argv[]) {
 
     // The command-line tool never reads or writes the user's profile: default settings.
     ProfileSettings settings;
-    StderrPrompter prompter(inPath);
+    StderrPrompter prompter(QStringLiteral("zm540vet-cli"));
+    prompter.SetContext(inPath);
     auto doc = std::make_unique<CZM540Doc>(settings, prompter);
     if (!doc->OnOpenDocument(inPath) || prompter.Failed())
         return 1;
@@ -205,7 +162,7 @@ int main(int argc, char* argv[]) {
         return doc->OnSaveDocument(outPath) ? 0 : 1;
     }
     QString error;
-    if (!WriteAtomically(outPath, Csv(*doc, parser.isSet(rawOption)), &error))
+    if (!WriteAtomically(outPath, TracesAsCsv(*doc, parser.isSet(rawOption)), &error))
         return Fail(QStringLiteral("%1: %2").arg(outPath, error));
     return 0;
 }

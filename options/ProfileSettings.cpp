@@ -28,23 +28,36 @@ std::array<QString, 4> DefaultPortDevices() {
     return devices;
 }
 
-namespace {
-QString PortDeviceKey(int i) {
-    return QStringLiteral("General/Port%1Device").arg(i + 1);
+ProfileSettings::ProfileSettings() {
+    for (const ProfileTextEntry& e : ProfileTextEntries(*this))
+        *e.value = e.defaultValue;
+    for (const ProfileEntry& e : ProfileEntries(*this))
+        *e.value = e.defaultValue;
 }
-} // namespace
+
+std::vector<ProfileTextEntry> ProfileTextEntries(ProfileSettings& s) {
+    std::vector<ProfileTextEntry> entries{
+        {QStringLiteral("General/InitDir"), &s.InitDir, QStringLiteral(".")}};
+    const std::array<QString, 4> devices = DefaultPortDevices();
+    for (std::size_t i = 0; i < devices.size(); ++i)
+        entries.push_back(
+            {QStringLiteral("General/Port%1Device").arg(i + 1), &s.PortDevice[i], devices[i]});
+    return entries;
+}
 
 std::vector<ProfileEntry> ProfileEntries(ProfileSettings& s) {
     SchemeColours& user = s.UserScheme();
+    const SchemeColours initial = DefaultSchemeTable()[kUserScheme]; // the built-in user row
     return {
         {"View", "Scheme", &s.Scheme, 0},
-        {"View", "UserBkGround", AsProfileInt(user.crBackground), 0xFFFFFF},
-        {"View", "UserMajor", AsProfileInt(user.crMajorGrid), 0x0080FF},
-        {"View", "UserMinor", AsProfileInt(user.crMinorGrid), 0xCECEFF},
-        {"View", "UserColour1", AsProfileInt(user.crChannel1), 0x800000},
-        {"View", "UserColour2", AsProfileInt(user.crChannel2), 0x000000},
-        {"View", "UserColour3", AsProfileInt(user.crChannel3), 0x008000},
-        {"View", "UserLabel", AsProfileInt(user.crLabel), 0xFF0000},
+        {"View", "UserBkGround", AsProfileInt(user.crBackground),
+         std::int32_t(initial.crBackground)},
+        {"View", "UserMajor", AsProfileInt(user.crMajorGrid), std::int32_t(initial.crMajorGrid)},
+        {"View", "UserMinor", AsProfileInt(user.crMinorGrid), std::int32_t(initial.crMinorGrid)},
+        {"View", "UserColour1", AsProfileInt(user.crChannel1), std::int32_t(initial.crChannel1)},
+        {"View", "UserColour2", AsProfileInt(user.crChannel2), std::int32_t(initial.crChannel2)},
+        {"View", "UserColour3", AsProfileInt(user.crChannel3), std::int32_t(initial.crChannel3)},
+        {"View", "UserLabel", AsProfileInt(user.crLabel), std::int32_t(initial.crLabel)},
         {"General", "COMS", &s.COMS, -1},
         {"General", "InitDirSel", &s.InitDirSel, 0},
         {"Advance", "RealTimeFilter", &s.RealTimeFilter, 0},
@@ -72,12 +85,8 @@ std::vector<ProfileEntry> ProfileEntries(ProfileSettings& s) {
 }
 
 void LoadSettings(QSettings& profile, ProfileSettings& settings) {
-    settings.InitDir =
-        profile.value(QStringLiteral("General/InitDir"), QStringLiteral(".")).toString();
-    const std::array<QString, 4> devices = DefaultPortDevices();
-    for (int i = 0; i < 4; ++i)
-        settings.PortDevice[std::size_t(i)] =
-            profile.value(PortDeviceKey(i), devices[std::size_t(i)]).toString();
+    for (const ProfileTextEntry& e : ProfileTextEntries(settings))
+        *e.value = profile.value(e.path, e.defaultValue).toString();
     for (const ProfileEntry& e : ProfileEntries(settings)) {
         bool ok = false;
         const qlonglong v = profile.value(KeyPath(e)).toLongLong(&ok);
@@ -88,9 +97,8 @@ void LoadSettings(QSettings& profile, ProfileSettings& settings) {
 }
 
 void SaveSettings(QSettings& profile, ProfileSettings& settings) {
-    profile.setValue(QStringLiteral("General/InitDir"), settings.InitDir);
-    for (int i = 0; i < 4; ++i)
-        profile.setValue(PortDeviceKey(i), settings.PortDevice[std::size_t(i)]);
+    for (const ProfileTextEntry& e : ProfileTextEntries(settings))
+        profile.setValue(e.path, *e.value);
     for (const ProfileEntry& e : ProfileEntries(settings))
         profile.setValue(KeyPath(e), *e.value);
     profile.sync();

@@ -21,26 +21,30 @@ using PrintPair = std::array<std::int32_t, 2>;
 // start-up and written back at exit. The user colours of the "View" section live in the
 // user row of the scheme table, which is why the table is part of the block.
 struct ProfileSettings {
-    QString InitDir = ".";
+    // Every setting at its first-run value: the defaults of ProfileTextEntries and
+    // ProfileEntries, the rest of the scheme table as DefaultSchemeTable gives it.
+    ProfileSettings();
+
+    QString InitDir;
     // The serial device of each port number 1 to 4 (COM1 to COM4 where the platform names them).
-    std::array<QString, 4> PortDevice = DefaultPortDevices();
-    std::int32_t Scheme = 0;
-    std::int32_t COMS = -1;
-    std::int32_t InitDirSel = 0;
-    std::int32_t RealTimeFilter = 0;
-    std::int32_t Background = 0xFFFFFF;
-    std::int32_t MajorGrid = 0x0080FF;
-    std::int32_t MinorGrid = 0xCECEFF;
-    std::int32_t Trace = 0x000000;
-    std::int32_t EllipseForDots = 0;
-    std::int32_t PrintInColour = 1;
-    PrintPair GridSelect = {0, 1};
-    PrintPair MajorStyle = {0, 0};
-    PrintPair MajorSize = {2, 2};
-    PrintPair MinorStyle = {2, 0};
-    PrintPair MinorSize = {1, 1};
-    PrintPair TraceStyle = {0, 0};
-    PrintPair TraceSize = {2, 2};
+    std::array<QString, 4> PortDevice;
+    std::int32_t Scheme;
+    std::int32_t COMS;
+    std::int32_t InitDirSel;
+    std::int32_t RealTimeFilter;
+    std::int32_t Background;
+    std::int32_t MajorGrid;
+    std::int32_t MinorGrid;
+    std::int32_t Trace;
+    std::int32_t EllipseForDots;
+    std::int32_t PrintInColour;
+    PrintPair GridSelect;
+    PrintPair MajorStyle;
+    PrintPair MajorSize;
+    PrintPair MinorStyle;
+    PrintPair MinorSize;
+    PrintPair TraceStyle;
+    PrintPair TraceSize;
     SchemeTable schemes = DefaultSchemeTable();
 
     SchemeColours& UserScheme() { return schemes[kUserScheme]; }
@@ -57,8 +61,18 @@ struct ProfileEntry {
     std::int32_t defaultValue;
 };
 
-// The integer settings of `settings`, in load and save order. InitDir is handled on its own.
+// The integer settings of `settings`, in load and save order, after the text settings.
 std::vector<ProfileEntry> ProfileEntries(ProfileSettings& settings);
+
+// One text setting of the profile: its "Section/Key" path and its default.
+struct ProfileTextEntry {
+    QString path;
+    QString* value;
+    QString defaultValue;
+};
+
+// The text settings of `settings` (the ECG directory, the port devices), in load and save order.
+std::vector<ProfileTextEntry> ProfileTextEntries(ProfileSettings& settings);
 
 // Reads every setting; absent or unreadable keys take their defaults.
 void LoadSettings(QSettings& profile, ProfileSettings& settings);

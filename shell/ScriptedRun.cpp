@@ -8,18 +8,8 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include <ctime>
 #include <cstdio>
-
-Prompter::Answer StderrPrompter::Ask(const QString& text, Buttons buttons, Icon,
-                                     const QString& caption) {
-    const QString line = caption.isEmpty() ? text : caption + QStringLiteral(": ") + text;
-    std::fprintf(stderr, "zm540vet: %s\n",
-                 qPrintable(QString(line).replace(QLatin1Char('\n'), QLatin1Char(' '))));
-    std::fflush(stderr);
-    m_bFailed = true;
-    return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
-}
+#include <ctime>
 
 void RunScriptedRecording(CMainFrame& frame, CZM540Doc& doc, StderrPrompter& prompter,
                           double seconds, const QString& path, bool bTimeSession) {

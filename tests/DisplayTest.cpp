@@ -1,3 +1,4 @@
+#include "HandGrid.h"
 #include "RecordingCanvas.h"
 #include "TestSupport.h"
 
@@ -15,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -71,18 +73,22 @@ std::vector<std::pair<QPoint, QPoint>> Lines(const RecordingCanvas& dc, ColourRe
     return lines;
 }
 
-// The point rule written out plainly: a move to the first point, then a line to every point
-// that differs from the last one.
-std::vector<QPoint> ExpectedRow(const GridLayout& g, int x0, int y0, const double* v, int n) {
-    std::vector<QPoint> pts;
-    auto at = [&](int k) {
-        return QPoint(x0 + (k * g.W) / 3000, int(y0 - (g.H * v[k]) * 0.001893939393939394));
-    };
-    pts.push_back(at(0));
-    for (int k = 0; k < n; ++k)
-        if (at(k) != pts.back())
-            pts.push_back(at(k));
-    return pts;
+// Marks the samples [first, end) of a trace, zero elsewhere: 2m + 1 at the first one and
+// -(2m + 3) at the last. On the hand grid the first is drawn m + 1 pixels above the baseline
+// (y0 - (2m + 1) / 2 = y0 - m - 0.5, truncated) and the last m + 1 below (y0 + m + 1.5).
+void MarkRow(double* trace, int first, int end, int m) {
+    trace[first] = 2 * m + 1;
+    trace[end - 1] = -(2 * m + 3);
+}
+
+// The points of a row marked so on a hand grid of width 6 (a pixel every 500 samples): up at
+// the first sample, back to the baseline, along to x0 + lastX, down at the last sample.
+std::vector<QPoint> MarkedRow(int x0, int y0, int m, int lastX) {
+    std::vector<QPoint> points{{x0, y0 - m - 1}, {x0, y0}};
+    for (int x = 1; x <= lastX; ++x)
+        points.emplace_back(x0 + x, y0);
+    points.emplace_back(x0 + lastX, y0 + m + 1);
+    return points;
 }
 
 void FillTraces(CZM540Doc& doc, int n) {
@@ -121,8 +127,9 @@ TEST(DisplayLayout, RowsOf800By600) {
         EXPECT_EQ(TwelveLeadLabelY(g, row), labels[row]) << row;
         EXPECT_EQ(TwelveLeadBaseline(g, row), baselines[row]) << row;
         EXPECT_EQ(MonitorBaseline(g, row + 1), strips[row]) << row;
-        if (row < 3)
+        if (row < 3) {
             EXPECT_EQ(SeparatorEndY(g, row), separators[row]) << row;
+        }
     }
 }
 
@@ -227,48 +234,70 @@ TEST(Background, MonitoringCaptionTextsAndColours) {
     EXPECT_EQ(wide.texts[2].at.x(), g.rc.left + 23 * 5);
 }
 
+TEST(RecordedDrawing, PointsTruncateAfterTheSubtraction) {
+    // x = 10 + k * 700 / 3000: samples 0 to 4 at 10, 5 to 8 at 11, 9 at 12. On strip 1
+    // (baseline 73) y = int(73 - v / 2):
+    //   v    0    1     1.9    -1    -1.9   -1.9   3     -3    -3    41
+    //   y    73   72.5  72.05  73.5  73.95  73.95  71.5  74.5  74.5  52.5
+    // truncated, repeats (same x and y as the last point) left out.
+    const double values[] = {0, 1, 1.9, -1, -1.9, -1.9, 3, -3, -3, 41};
+    DocFixture f;
+    f.doc->m_bTwelveLead = 0;
+    std::copy(std::begin(values), std::end(values), f.doc->m_monitorTrace.begin());
+    f.doc->m_nSamples = int(std::size(values));
+    RecordingCanvas dc;
+    DrawMonitorRecord(dc, HandGrid(700), kColours, *f.doc);
+    ASSERT_EQ(dc.polylines.size(), 1u);
+    EXPECT_EQ(dc.polylines[0].points,
+              (std::vector<QPoint>{
+                  {10, 73}, {10, 72}, {10, 73}, {11, 73}, {11, 71}, {11, 74}, {12, 52}}));
+}
+
 TEST(RecordedDrawing, TwelveLeadRows) {
+    // Each lead L is marked (MarkRow with m = L) at the first sample of its column and at its
+    // last sample. The rhythm row (aVL: m = 4, baseline 238) shows the whole recording, a pixel
+    // every 500 samples; 3600 samples run past the grid's right edge (16): nothing is clipped.
+    const std::vector<QPoint> rhythm3000 = {{10, 238}, {11, 238}, {12, 238}, {13, 233},
+                                            {13, 238}, {14, 238}, {15, 238}, {15, 243}};
+    const std::vector<QPoint> rhythm800 = {{10, 233}, {10, 238}, {11, 238}, {11, 243}};
+    const std::vector<QPoint> rhythm3600 = {{10, 238}, {11, 238}, {12, 238}, {13, 238},
+                                            {14, 238}, {14, 233}, {14, 238}, {15, 238},
+                                            {16, 238}, {17, 238}, {17, 243}};
     struct Case {
         int samples;
-        int columnStart, columnCount;
+        int columnStart; // the last 1500 samples, or all of a shorter recording
+        int columnLastX; // (samples in the column - 1) / 500
+        const std::vector<QPoint>& rhythm;
     };
-    const GridLayout g = LayoutGrid(800, 600);
-    for (const Case& c : {Case{3000, 1500, 1500}, Case{800, 0, 800}, Case{3600, 2100, 1500}}) {
+    const Case cases[] = {
+        {3000, 1500, 2, rhythm3000}, {800, 0, 1, rhythm800}, {3600, 2100, 2, rhythm3600}};
+    const GridLayout g = HandGrid(6);
+    const int baselines[] = {69, 127, 180};
+    const ColourRef channel[] = {kColours.crChannel1, kColours.crChannel2, kColours.crChannel3};
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.samples);
         DocFixture f;
-        FillTraces(*f.doc, c.samples);
+        for (int lead = 0; lead < kLimbLeadCount; ++lead)
+            MarkRow(f.doc->m_leadTrace[lead].data(), c.columnStart, c.samples, lead);
+        f.doc->m_nSamples = c.samples;
         f.doc->m_nRhythmLead = 4;
         RecordingCanvas dc;
         DrawTwelveLeadRecord(dc, g, kColours, *f.doc);
         ASSERT_EQ(dc.polylines.size(), 7u);
-        const ColourRef channel[] = {kColours.crChannel1, kColours.crChannel2, kColours.crChannel3};
         for (int row = 0; row < 3; ++row) {
-            const int y0 = TwelveLeadBaseline(g, row);
             for (int side = 0; side < 2; ++side) {
-                const int lead = row + 3 * side;
+                const int lead = row + 3 * side; // I, aVR; II, aVL; III, aVF
                 const auto& drawn = dc.polylines[std::size_t(row * 2 + side)];
                 EXPECT_EQ(drawn.pen.colour, channel[row]);
-                const int x0 = g.rc.left + side * g.half;
                 EXPECT_EQ(drawn.points,
-                          ExpectedRow(g, x0, y0, f.doc->m_leadTrace[lead].data() + c.columnStart,
-                                      c.columnCount))
+                          MarkedRow(10 + 3 * side, baselines[row], lead, c.columnLastX))
                     << "lead " << lead;
-                EXPECT_EQ(drawn.points.back().x(), x0 + ((c.columnCount - 1) * g.W) / 3000);
             }
         }
-        const auto& rhythm = dc.polylines.back();
-        EXPECT_EQ(rhythm.pen.colour, kColours.crChannel2); // aVL is on channel 2
-        EXPECT_EQ(rhythm.points, ExpectedRow(g, g.rc.left, TwelveLeadBaseline(g, 3),
-                                             f.doc->m_leadTrace[4].data(), c.samples));
-        EXPECT_EQ(rhythm.points.back().x(), g.rc.left + ((c.samples - 1) * g.W) / 3000);
+        EXPECT_EQ(dc.polylines.back().pen.colour, kColours.crChannel2); // aVL is on channel 2
+        EXPECT_EQ(dc.polylines.back().points, c.rhythm);
+        EXPECT_TRUE(dc.clips.empty());
     }
-    // 3600 samples run 600 samples' width past the grid's right edge: nothing is clipped.
-    DocFixture f;
-    FillTraces(*f.doc, 3600);
-    RecordingCanvas dc;
-    DrawTwelveLeadRecord(dc, g, kColours, *f.doc);
-    EXPECT_GT(dc.polylines.back().points.back().x(), g.rc.right);
-    EXPECT_TRUE(dc.clips.empty());
 }
 
 TEST(RecordedDrawing, EmptyTwelveLeadMakesOnlyTheRhythmMove) {
@@ -282,36 +311,35 @@ TEST(RecordedDrawing, EmptyTwelveLeadMakesOnlyTheRhythmMove) {
 }
 
 TEST(RecordedDrawing, MonitoringStrips) {
+    // Strip j (1 to 5) holds samples 3000 (j - 1) on, marked with m = j; a full strip reaches
+    // x = 10 + 2999 * 6 / 3000 = 15. Baselines 73, 127, 180, 234 and 288, below the grid.
     struct Case {
         int samples;
-        std::vector<int> stripCounts;
+        std::vector<std::vector<QPoint>> strips;
     };
-    const GridLayout g = LayoutGrid(800, 600);
-    for (const Case& c : {Case{12000, {3000, 3000, 3000, 3000}},
-                          Case{12001, {3000, 3000, 3000, 3000, 1}}, Case{7000, {3000, 3000, 1000}},
-                          Case{15000, {3000, 3000, 3000, 3000, 3000}}, Case{0, {}}}) {
+    const auto full = [](int y0, int j) { return MarkedRow(10, y0, j, 5); };
+    const Case cases[] = {
+        {12000, {full(73, 1), full(127, 2), full(180, 3), full(234, 4)}},
+        // A strip of one sample is only a move; its last mark (-13: 288 + 6.5) is what is left.
+        {12001, {full(73, 1), full(127, 2), full(180, 3), full(234, 4), {{10, 294}}}},
+        {7000, {full(73, 1), full(127, 2), MarkedRow(10, 180, 3, 1)}},
+        {15000, {full(73, 1), full(127, 2), full(180, 3), full(234, 4), full(288, 5)}},
+        {0, {}},
+    };
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.samples);
         DocFixture f;
         f.doc->m_bTwelveLead = 0;
-        FillTraces(*f.doc, c.samples);
+        for (int first = 0, j = 1; first < c.samples; first += 3000, ++j)
+            MarkRow(f.doc->m_monitorTrace.data(), first, std::min(first + 3000, c.samples), j);
+        f.doc->m_nSamples = c.samples;
         RecordingCanvas dc;
-        DrawMonitorRecord(dc, g, kColours, *f.doc);
-        ASSERT_EQ(dc.polylines.size(), c.stripCounts.size());
-        int first = 0;
-        for (std::size_t k = 0; k < c.stripCounts.size(); ++k) {
-            const int y0 = int(g.rc.top + ((int(k) + 1) * g.H) * 0.203125);
-            EXPECT_EQ(dc.polylines[k].points,
-                      ExpectedRow(g, g.rc.left, y0, f.doc->m_monitorTrace.data() + first,
-                                  c.stripCounts[k]))
-                << "strip " << k + 1;
+        DrawMonitorRecord(dc, HandGrid(6), kColours, *f.doc);
+        ASSERT_EQ(dc.polylines.size(), c.strips.size());
+        for (std::size_t k = 0; k < c.strips.size(); ++k) {
+            EXPECT_EQ(dc.polylines[k].points, c.strips[k]) << "strip " << k + 1;
             EXPECT_EQ(dc.polylines[k].pen.colour, kColours.crChannel1);
-            first += c.stripCounts[k];
         }
-        if (c.samples == 12001)
-            EXPECT_EQ(dc.polylines.back().points.size(), 1u); // a strip of one value is only a move
-        if (c.samples == 15000)
-            EXPECT_GT(dc.polylines.back().points.front().y(),
-                      g.rc.bottom - 60); // near the bottom edge
     }
 }
 

@@ -55,24 +55,98 @@ const Expected kDefaults[] = {
     {"Print/ColorTraceSize", 2},
 };
 
+struct ExpectedText {
+    const char* key;
+    const char* value;
+};
+
+// The text settings with their first-run values.
+const ExpectedText kTextDefaults[] = {
+    {"General/InitDir", "."},
+#ifdef Q_OS_WIN
+    {"General/Port1Device", "COM1"}, {"General/Port2Device", "COM2"},
+    {"General/Port3Device", "COM3"}, {"General/Port4Device", "COM4"},
+#else
+    {"General/Port1Device", "/dev/ttyS0"},
+    {"General/Port2Device", "/dev/ttyS1"},
+    {"General/Port3Device", "/dev/ttyS2"},
+    {"General/Port4Device", "/dev/ttyS3"},
+#endif
+};
+
 } // namespace
+
+TEST(Settings, NewSettingsHoldTheFirstRunValues) {
+    const ProfileSettings s;
+    const SchemeColours& user = s.schemes[kUserScheme];
+    // The fields in the order of kDefaults.
+    const qint64 fields[] = {
+        s.Scheme,
+        user.crBackground,
+        user.crMajorGrid,
+        user.crMinorGrid,
+        user.crChannel1,
+        user.crChannel2,
+        user.crChannel3,
+        user.crLabel,
+        s.COMS,
+        s.InitDirSel,
+        s.RealTimeFilter,
+        s.Background,
+        s.MajorGrid,
+        s.MinorGrid,
+        s.Trace,
+        s.EllipseForDots,
+        s.PrintInColour,
+        s.GridSelect[kMono],
+        s.MajorStyle[kMono],
+        s.MajorSize[kMono],
+        s.MinorStyle[kMono],
+        s.MinorSize[kMono],
+        s.TraceStyle[kMono],
+        s.TraceSize[kMono],
+        s.GridSelect[kColour],
+        s.MajorStyle[kColour],
+        s.MajorSize[kColour],
+        s.MinorStyle[kColour],
+        s.MinorSize[kColour],
+        s.TraceStyle[kColour],
+        s.TraceSize[kColour],
+    };
+    ASSERT_EQ(std::size(fields), std::size(kDefaults));
+    for (std::size_t i = 0; i < std::size(fields); ++i)
+        EXPECT_EQ(fields[i], kDefaults[i].value) << kDefaults[i].key;
+
+    const QString texts[] = {s.InitDir, s.PortDevice[0], s.PortDevice[1], s.PortDevice[2],
+                             s.PortDevice[3]};
+    ASSERT_EQ(std::size(texts), std::size(kTextDefaults));
+    for (std::size_t i = 0; i < std::size(texts); ++i)
+        EXPECT_EQ(texts[i], kTextDefaults[i].value) << kTextDefaults[i].key;
+
+    // The rest of the scheme table is the built-in one.
+    EXPECT_EQ(user.nSpare, 6u);
+    EXPECT_EQ(s.schemes[2].crBackground, 0x000000u);
+    EXPECT_EQ(s.schemes[5].crMajorGrid, 0xB469FFu);
+}
 
 TEST(Settings, EmptyProfileGivesDefaultsAndASaveWritesEveryKey) {
     ProfileFixture p;
     ProfileSettings s;
     s.COMS = 3;
     s.InitDir = "elsewhere";
+    s.PortDevice[3] = "/dev/ttyUSB9";
     s.UserScheme().crLabel = 0x123456;
     LoadSettings(*p.Open(), s);
     EXPECT_EQ(s.InitDir, ".");
+    EXPECT_EQ(s.PortDevice[3], kTextDefaults[4].value);
     EXPECT_EQ(s.COMS, -1);
     EXPECT_EQ(s.UserScheme().crLabel, 0xFF0000u);
 
     SaveSettings(*p.Open(), s);
     auto profile = p.Open();
-    EXPECT_EQ(profile->allKeys().size(), std::size(kDefaults) + 1 + 4);
-    EXPECT_EQ(profile->value("General/InitDir").toString(), ".");
-    EXPECT_EQ(profile->value("General/Port1Device").toString(), DefaultPortDevices()[0]);
+    EXPECT_EQ(profile->allKeys().size(), std::size(kDefaults) + std::size(kTextDefaults));
+    for (const ExpectedText& e : kTextDefaults)
+        EXPECT_EQ(profile->value(e.key).toString(), e.value) << e.key;
     for (const Expected& e : kDefaults)
         EXPECT_EQ(profile->value(e.key).toLongLong(), e.value) << e.key;
 
@@ -82,6 +156,12 @@ TEST(Settings, EmptyProfileGivesDefaultsAndASaveWritesEveryKey) {
     for (std::size_t i = 0; i < entries.size(); ++i) {
         EXPECT_EQ(QString("%1/%2").arg(entries[i].section, entries[i].key), kDefaults[i].key);
         EXPECT_EQ(entries[i].defaultValue, kDefaults[i].value) << kDefaults[i].key;
+    }
+    const std::vector<ProfileTextEntry> texts = ProfileTextEntries(s);
+    ASSERT_EQ(texts.size(), std::size(kTextDefaults));
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(texts[i].path, kTextDefaults[i].key);
+        EXPECT_EQ(texts[i].defaultValue, kTextDefaults[i].value) << kTextDefaults[i].key;
     }
 }
 

@@ -2,12 +2,12 @@
 // the recent-file list.
 #include "TestSupport.h"
 
+#include "CommandLine.h"
 #include "CommandRoutes.h"
 #include "Commands.h"
 #include "EcgFiles.h"
 #include "MainFrame.h"
 #include "RecentFileList.h"
-#include "ZM540App.h"
 
 #include <QDir>
 #include <QRect>
@@ -197,6 +197,41 @@ TEST(CommandLine, OptionsAndFile) {
         EXPECT_EQ(cmd.strFileName, c.fileName);
         EXPECT_EQ(cmd.bSplash, c.bSplash);
     }
+}
+
+TEST(CommandLine, LeadAndFilterNames) {
+    struct Case {
+        QStringList args;
+        int nLead, nFilter;
+        const char* error; // null: accepted
+    };
+    const Case cases[] = {
+        {{"--lead", "I"}, 0, -1, nullptr},
+        {{"--lead", "aVF", "--filter", "40Hz"}, 5, 2, nullptr},
+        {{"--filter", "Unfiltered"}, -1, 0, nullptr},
+        {{"--lead", "V1"}, -1, -1, "--lead must be I, II, III, aVR, aVL or aVF."},
+        {{"--lead", "avf"}, -1, -1, "--lead must be I, II, III, aVR, aVL or aVF."},
+        {{"--filter", "50Hz"}, -1, -1, "--filter must be Unfiltered, 100Hz or 40Hz."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CommandLine cmd = ParseCommandLine(QStringList{"zm540vet"} + c.args);
+        if (c.error) {
+            EXPECT_EQ(cmd.action, CommandLine::Action::Error);
+            EXPECT_EQ(cmd.strMessage, c.error);
+            continue;
+        }
+        EXPECT_EQ(cmd.action, CommandLine::Action::Run);
+        EXPECT_EQ(cmd.nLead, c.nLead);
+        EXPECT_EQ(cmd.nFilter, c.nFilter);
+    }
+    // The help names the same choices (its lines are wrapped).
+    const QString help = ParseCommandLine({"zm540vet", "--help"}).strMessage.simplified();
+    EXPECT_TRUE(
+        help.contains("--lead <lead> Rhythm or monitored lead: I, II, III, aVR, aVL or aVF."))
+        << help.toStdString();
+    EXPECT_TRUE(help.contains("--filter <class> Filter class: Unfiltered, 100Hz or 40Hz."))
+        << help.toStdString();
 }
 
 TEST(RecentFileList, NewestFirstWithoutDuplicatesAndKeptInTheProfile) {
