@@ -31,7 +31,7 @@ inline bool Inside(const QRect& r, QPoint p) {
 // Writes a line from device pixel `a` up to, not including, `b`: one pixel per step along its
 // longer axis; across, the pixel nearest the exact line, a tie going away from `a`. Only pixels
 // inside the target's clip are written. Inline: a trace is thousands of short lines.
-inline void WritePixelLine(const PixelTarget& t, quint32 pixel, QPoint a, QPoint b) {
+Q_ALWAYS_INLINE void WritePixelLine(const PixelTarget& t, quint32 pixel, QPoint a, QPoint b) {
     using pixel_lines_detail::Inside;
     const int dx = b.x() - a.x(), dy = b.y() - a.y();
     const bool steep = std::abs(dy) >= std::abs(dx);

@@ -78,18 +78,6 @@ void QPainterCanvas::MoveTo(int x, int y) {
     m_current = QPoint(x, y);
 }
 
-void QPainterCanvas::LineTo(int x, int y) {
-    const QPoint to(x, y);
-    if (m_direct) {
-        WritePixelLine(*m_direct, m_nPixel, m_current + m_direct->offset, to + m_direct->offset);
-    } else {
-        if (m_line.isEmpty())
-            m_line.append(m_current);
-        m_line.append(to);
-    }
-    m_current = to;
-}
-
 void QPainterCanvas::TextOut(int x, int y, const QString& text) {
     Flush();
     const QFontMetrics fm(m_p.font(), m_p.device());

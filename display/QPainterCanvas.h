@@ -51,3 +51,17 @@ class QPainterCanvas final : public Canvas {
     ColourRef m_crText = 0;
     ColourRef m_crBk = 0xFFFFFF;
 };
+
+// Inline: a trace is thousands of short lines, and a canvas that wraps this one calls it
+// directly.
+inline void QPainterCanvas::LineTo(int x, int y) {
+    const QPoint to(x, y);
+    if (m_direct) {
+        WritePixelLine(*m_direct, m_nPixel, m_current + m_direct->offset, to + m_direct->offset);
+    } else {
+        if (m_line.isEmpty())
+            m_line.append(m_current);
+        m_line.append(to);
+    }
+    m_current = to;
+}
