@@ -151,21 +151,24 @@ void CZM540View::PaintOnBackground(const QRegion& region) {
     }
 }
 
+bool CZM540View::OnStopInput() {
+    if (!IsAcquiring())
+        return false;
+    OnRecord();
+    return true;
+}
+
 void CZM540View::keyPressEvent(QKeyEvent* event) {
-    if (IsAcquiring()) {
-        OnRecord();
+    if (OnStopInput())
         event->accept();
-        return;
-    }
-    QWidget::keyPressEvent(event);
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void CZM540View::mousePressEvent(QMouseEvent* event) {
-    if (IsAcquiring() &&
-        (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)) {
-        OnRecord();
+    if ((event->button() == Qt::LeftButton || event->button() == Qt::RightButton) &&
+        OnStopInput())
         event->accept();
-        return;
-    }
-    QWidget::mousePressEvent(event);
+    else
+        QWidget::mousePressEvent(event);
 }

@@ -44,6 +44,9 @@ class CZM540View : public QWidget {
 
     // Sessions: Record starts one when none runs and stops it otherwise.
     void OnRecord() { m_session.OnRecord(); }
+    // A key or a left or right click in the view: while a session runs it stops it, keeping the
+    // recording, and the input goes no further (true).
+    bool OnStopInput();
     // The window is going away: a running session is stopped and nothing is kept.
     void OnDestroy() { m_session.OnDestroy(); }
     void OnCommEvent() { m_session.OnCommEvent(); }
