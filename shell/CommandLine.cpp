@@ -54,8 +54,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         QStringLiteral("path"));
     const QCommandLineOption mode(QStringLiteral("mode"), QStringLiteral("12lead or monitor."),
                                   QStringLiteral("mode"));
-    const QString leads = OneOf(LimbLeadNames());
-    const QString filters = OneOf(FilterClassNames());
+    const QStringList leadNames = LimbLeadNames();
+    const QStringList filterNames = FilterClassNames();
+    const QString leads = OneOf(leadNames);
+    const QString filters = OneOf(filterNames);
     const QCommandLineOption lead(QStringLiteral("lead"),
                                   QStringLiteral("Rhythm or monitored lead: %1.").arg(leads),
                                   QStringLiteral("lead"));
@@ -122,16 +124,12 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         cmd.nMode = m == QLatin1String("12lead") ? 1 : 0;
     }
     if (parser.isSet(lead)) {
-        for (int i = 0; i < kLimbLeadCount; ++i)
-            if (parser.value(lead) == QLatin1String(kLeadNames[std::size_t(i)]))
-                cmd.nLead = i;
+        cmd.nLead = int(leadNames.indexOf(parser.value(lead)));
         if (cmd.nLead < 0)
             return fail(QStringLiteral("--lead must be %1.").arg(leads));
     }
     if (parser.isSet(filter)) {
-        for (int i = 0; i < int(kFilterClasses.size()); ++i)
-            if (parser.value(filter) == QLatin1String(kFilterClasses[std::size_t(i)].label))
-                cmd.nFilter = i;
+        cmd.nFilter = int(filterNames.indexOf(parser.value(filter)));
         if (cmd.nFilter < 0)
             return fail(QStringLiteral("--filter must be %1.").arg(filters));
     }
