@@ -3,10 +3,12 @@
 #include "SchemeColours.h"
 
 #include <QFont>
+#include <QPoint>
 #include <QRect>
 #include <QString>
 
 #include <optional>
+#include <span>
 
 // Everything the program draws (screen, printer, PDF, SVG, clipboard) goes through this small
 // set of device-context operations, so that drawing code is written once and tests can record
@@ -45,8 +47,9 @@ class Canvas {
     virtual void TextOut(int x, int y, const QString& text) = 0;
     // Width of the text in the selected font, in the canvas's units.
     virtual int TextWidth(const QString& text) = 0;
-    virtual void SetPixel(int x, int y, ColourRef colour) = 0;
     virtual void FillRect(const QRect& rect, ColourRef colour) = 0;
-    // A filled circle of the given diameter centred on (x, y), in the pen's colour.
-    virtual void FillCircle(int x, int y, int diameter, ColourRef colour) = 0;
+    // One output pixel at each point, whatever the scale (a printed dot grid's dots).
+    virtual void DrawDots(std::span<const QPoint> points, ColourRef colour) = 0;
+    // A filled circle of the given diameter centred on each point.
+    virtual void FillCircles(std::span<const QPoint> points, int diameter, ColourRef colour) = 0;
 };

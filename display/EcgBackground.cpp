@@ -43,20 +43,26 @@ void DrawLineGrid(Canvas& dc, const GridRect& rc, int nx, int ny, const CanvasPe
     }
 }
 
-void DrawPageMark(Canvas& dc, const GridRect& rc, const BackgroundStyle& style) {
-    // A small heartbeat in a cell of the background colour; the grid is drawn over it later.
-    const int h = style.markHeight;
+void DrawMark(Canvas& dc, int right, int top, int cellHeight, ColourRef colour) {
+    // A small heartbeat filling a cell three quarters as wide as it is high.
+    const int h = cellHeight;
     const int w = h * 3 / 4;
-    const int left = rc.right - w;
-    const int top = rc.top + 5;
-    dc.FillRect(QRect(left, top, w, h), style.colours.crBackground);
+    const int left = right - w;
     static constexpr QPointF kBeat[] = {{0.08, 0.60}, {0.25, 0.60}, {0.32, 0.50}, {0.40, 0.60},
                                         {0.46, 0.60}, {0.53, 0.15}, {0.61, 0.85}, {0.67, 0.60},
                                         {0.76, 0.60}, {0.84, 0.45}, {0.92, 0.60}};
-    dc.SelectPen(CanvasPen{PenStyle::Solid, std::max(1, h / 16), style.colours.crMinorGrid});
+    dc.SelectPen(CanvasPen{PenStyle::Solid, std::max(1, h / 16), colour});
     dc.MoveTo(left + int(kBeat[0].x() * w), top + int(kBeat[0].y() * h));
     for (const QPointF& p : kBeat)
         dc.LineTo(left + int(p.x() * w), top + int(p.y() * h));
+}
+
+void DrawPageMark(Canvas& dc, const GridRect& rc, const BackgroundStyle& style) {
+    // The mark's cell shows in the background colour; the grid is drawn over it later.
+    const int h = style.markHeight;
+    const int w = h * 3 / 4;
+    dc.FillRect(QRect(rc.right - w, rc.top + 5, w, h), style.colours.crBackground);
+    DrawMark(dc, rc.right, rc.top + 5, h, style.colours.crMinorGrid);
 }
 
 namespace {

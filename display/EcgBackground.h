@@ -20,6 +20,9 @@ struct BackgroundStyle {
 // Minor lines first, never where a major line falls; major lines on top.
 void DrawLineGrid(Canvas& dc, const GridRect& rc, int nx, int ny, const CanvasPen* major,
                   const CanvasPen* minor);
+// The program's mark, drawn in `colour` in a cell `cellHeight` high whose top-right corner is
+// (right, top).
+void DrawMark(Canvas& dc, int right, int top, int cellHeight, ColourRef colour);
 // The program's page mark with its cell's top-right corner at (grid right, grid top + 5).
 void DrawPageMark(Canvas& dc, const GridRect& rc, const BackgroundStyle& style);
 void DrawTwelveLeadBackground(Canvas& dc, const GridLayout& g, const BackgroundStyle& style,

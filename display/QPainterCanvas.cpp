@@ -3,6 +3,8 @@
 #include "SystemColours.h"
 
 #include <QFontMetrics>
+#include <QPaintEngine>
+#include <QPainterPath>
 
 namespace {
 
@@ -96,24 +98,40 @@ int QPainterCanvas::TextWidth(const QString& text) {
     return QFontMetrics(m_p.font(), m_p.device()).horizontalAdvance(text);
 }
 
-void QPainterCanvas::SetPixel(int x, int y, ColourRef colour) {
-    Flush();
-    m_p.fillRect(QRect(x, y, 1, 1), ToQColor(colour));
-}
-
 void QPainterCanvas::FillRect(const QRect& rect, ColourRef colour) {
     Flush();
     m_p.fillRect(rect, ToQColor(colour));
 }
 
-void QPainterCanvas::FillCircle(int x, int y, int diameter, ColourRef colour) {
+void QPainterCanvas::DrawDots(std::span<const QPoint> points, ColourRef colour) {
     Flush();
     const QPen pen = m_p.pen();
-    m_p.setPen(Qt::NoPen);
-    m_p.setBrush(ToQColor(colour));
-    m_p.setRenderHint(QPainter::Antialiasing, true);
-    m_p.drawEllipse(QRectF(x - diameter / 2.0, y - diameter / 2.0, diameter, diameter));
-    m_p.setRenderHint(QPainter::Antialiasing, false);
-    m_p.setBrush(Qt::NoBrush);
+    QPen dot(ToQColor(colour), 0);
+    dot.setCosmetic(true);
+    m_p.setPen(dot);
+    if (m_p.paintEngine()->type() == QPaintEngine::Raster) {
+        // A raster target draws a cosmetic point as exactly one pixel.
+        m_p.drawPoints(points.data(), int(points.size()));
+    } else {
+        // Vector outputs would make each point a square of one unit, too small to see in a
+        // finely divided picture; a stroke one unit long with the thinnest pen shows as a dot.
+        QPainterPath path;
+        for (const QPoint& p : points) {
+            path.moveTo(p);
+            path.lineTo(p.x() + 1, p.y());
+        }
+        m_p.drawPath(path);
+    }
     m_p.setPen(pen);
+}
+
+void QPainterCanvas::FillCircles(std::span<const QPoint> points, int diameter, ColourRef colour) {
+    Flush();
+    const double r = diameter / 2.0;
+    QPainterPath path;
+    for (const QPoint& p : points)
+        path.addEllipse(QPointF(p), r, r);
+    m_p.setRenderHint(QPainter::Antialiasing, true);
+    m_p.fillPath(path, ToQColor(colour));
+    m_p.setRenderHint(QPainter::Antialiasing, false);
 }

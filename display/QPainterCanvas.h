@@ -28,9 +28,9 @@ class QPainterCanvas final : public Canvas {
     void LineTo(int x, int y) override;
     void TextOut(int x, int y, const QString& text) override;
     int TextWidth(const QString& text) override;
-    void SetPixel(int x, int y, ColourRef colour) override;
     void FillRect(const QRect& rect, ColourRef colour) override;
-    void FillCircle(int x, int y, int diameter, ColourRef colour) override;
+    void DrawDots(std::span<const QPoint> points, ColourRef colour) override;
+    void FillCircles(std::span<const QPoint> points, int diameter, ColourRef colour) override;
 
     // Draws the lines collected so far.
     void Flush();

@@ -96,17 +96,17 @@ void FootprintCanvas::TextOut(int x, int y, const QString& text) {
     m_footprint.Void();
     m_dc.TextOut(x, y, text);
 }
-void FootprintCanvas::SetPixel(int x, int y, ColourRef colour) {
-    m_footprint.Void();
-    m_dc.SetPixel(x, y, colour);
-}
 void FootprintCanvas::FillRect(const QRect& rect, ColourRef colour) {
     m_footprint.Void();
     m_dc.FillRect(rect, colour);
 }
-void FootprintCanvas::FillCircle(int x, int y, int diameter, ColourRef colour) {
+void FootprintCanvas::DrawDots(std::span<const QPoint> points, ColourRef colour) {
     m_footprint.Void();
-    m_dc.FillCircle(x, y, diameter, colour);
+    m_dc.DrawDots(points, colour);
+}
+void FootprintCanvas::FillCircles(std::span<const QPoint> points, int diameter, ColourRef colour) {
+    m_footprint.Void();
+    m_dc.FillCircles(points, diameter, colour);
 }
 
 // Called for every line of a trace, so kept to a few comparisons.

@@ -9,7 +9,10 @@
 #include <QImage>
 #include <QWidget>
 
+#include <functional>
+
 class CZM540Doc;
+struct PrintInfo;
 struct ProfileSettings;
 
 // The ECG view: the grid fitted into the window, the 12-lead or monitoring background, the live
@@ -51,6 +54,15 @@ class CZM540View : public QWidget {
     void OnDestroy() { m_session.OnDestroy(); }
     void OnCommEvent() { m_session.OnCommEvent(); }
 
+    // Printing and the picture copy, defined with the printed page. OnPrint draws the page of
+    // the view's layout for a printer run (pInfo) or for the picture (none).
+    void OnBeginPrinting(const PrintInfo& info);
+    void OnPrint(Canvas& dc, const PrintInfo* pInfo);
+    // The page as a print run draws it: the run begins, then OnPrint.
+    std::function<void(Canvas&, const PrintInfo*)> PrintedPage();
+    // Copy: the page as a picture on the clipboard.
+    void OnCopyPicture();
+
     const QImage& Background() const { return m_background; }
     const GridLayout& Grid() const { return m_grid; }
     // What a receive event of a 12-lead session repaints: the traces are cut at the grid.
@@ -60,6 +72,11 @@ class CZM540View : public QWidget {
     }
 
     SchemeColours m_colours{};
+    // The page's device units per centimetre, as the last page drawn had them.
+    double m_dUnitsPerCmX = 0.0;
+    double m_dUnitsPerCmY = 0.0;
+    // Whether the last print run was a preview (its dot grids show single pixels).
+    std::int32_t m_bPrintPreview = 0;
     int m_nClientWidth = 0;
     int m_nClientHeight = 0;
 

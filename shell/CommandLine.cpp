@@ -29,6 +29,15 @@ QString OneOf(const QStringList& names) {
 
 } // namespace
 
+bool AsksForPrint(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QLatin1String arg(argv[i]);
+        if (arg == QLatin1String("--print") || arg.startsWith(QLatin1String("--print=")))
+            return true;
+    }
+    return false;
+}
+
 CommandLine ParseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("ZM540 Vet: veterinary electrocardiography "
@@ -80,7 +89,17 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         QStringLiteral("time-session"),
         QStringLiteral("With --record: print the processor time the session used, from its start "
                        "to its stop; for measuring."));
+    const QCommandLineOption print(
+        QStringLiteral("print"),
+        QStringLiteral("Print the page of the recording <file> without a dialog and exit; needs "
+                       "no display and leaves the settings as they are."),
+        QStringLiteral("file"));
+    const QCommandLineOption printer(QStringLiteral("printer"),
+                                     QStringLiteral("With --print: the printer to use instead of "
+                                                    "the default one."),
+                                     QStringLiteral("name"));
     parser.addOption(settings);
+    parser.addOptions({print, printer});
     parser.addOption(splash);
     parser.addOption(firstPaint);
     parser.addOption(timeSession);
@@ -142,6 +161,12 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             return fail(QStringLiteral("--record needs a number of seconds above 0."));
         cmd.strSavePath = parser.value(save);
     }
+    if (parser.isSet(printer) && !parser.isSet(print))
+        return fail(QStringLiteral("--printer goes with --print."));
+    if (parser.isSet(print) && (!files.isEmpty() || parser.isSet(record)))
+        return fail(QStringLiteral("--print takes its file and nothing to open or record."));
+    cmd.strPrintFile = parser.value(print);
+    cmd.strPrinter = parser.value(printer);
     const QString patient = parser.value(animal);
     if (parser.isSet(animal) && patient != QLatin1String("dog") && patient != QLatin1String("cat"))
         return fail(QStringLiteral("--demo-animal must be dog or cat."));

@@ -22,5 +22,10 @@ struct CommandLine {
     int nFilter = -1;            // filter chooser entry, -1 as it is
     double dRecordSeconds = 0.0; // > 0: record this long, save to strSavePath and end
     QString strSavePath;
+    QString strPrintFile; // print this recording's page without a dialog and end
+    QString strPrinter;   // on this printer; empty: the default one
 };
 CommandLine ParseCommandLine(const QStringList& arguments);
+// Whether the arguments ask for a print without a display (--print); looked at before the
+// application object exists, so that such a run needs no display.
+bool AsksForPrint(int argc, const char* const* argv);

@@ -16,7 +16,7 @@ namespace {
 using T = const CommandTargets&;
 
 // clang-format off
-constexpr std::array<CommandRoute, 13> kRoutes = {{
+constexpr std::array<CommandRoute, 19> kRoutes = {{
     {ID_FILE_NEW,            [](T t) { t.frame.OnFileNew(); }},
     {ID_FILE_OPEN,           [](T t) { if (t.pApp) t.pApp->OnFileOpen(); }},
     {ID_FILE_SAVE,           [](T t) { t.frame.OnFileSave(); }},
@@ -24,6 +24,12 @@ constexpr std::array<CommandRoute, 13> kRoutes = {{
     {ID_FILE_MRU_FILE1,      [](T t) { t.frame.OnOpenRecentFile(0); }},
     {CommandId(ID_FILE_MRU_FILE1 + 1), [](T t) { t.frame.OnOpenRecentFile(1); }},
     {CommandId(ID_FILE_MRU_FILE1 + 2), [](T t) { t.frame.OnOpenRecentFile(2); }},
+    {ID_FILE_EXPORT_PAGE,    [](T t) { t.frame.OnFileExportPage(); }},
+    {ID_FILE_PRINT,          [](T t) { t.frame.OnFilePrint(); }},
+    {ID_FILE_PRINT_DIRECT,   [](T t) { t.frame.OnFilePrintDirect(); }},
+    {ID_FILE_PRINT_PREVIEW,  [](T t) { t.frame.OnFilePrintPreview(); }},
+    {ID_FILE_PRINT_SETUP,    [](T t) { t.frame.OnFilePrintSetup(); }},
+    {ID_EDIT_COPY,           [](T t) { t.frame.GetView()->OnCopyPicture(); }},
     {ID_APP_EXIT,            [](T t) { t.frame.close(); }},
     {ID_VIEW_TOOLBAR,        [](T t) { t.frame.ToolBar()->setVisible(t.frame.Action(ID_VIEW_TOOLBAR)->isChecked()); }},
     {ID_VIEW_STATUS_BAR,     [](T t) { t.frame.statusBar()->setVisible(t.frame.Action(ID_VIEW_STATUS_BAR)->isChecked()); }},

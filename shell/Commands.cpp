@@ -8,7 +8,7 @@
 namespace {
 
 // clang-format off
-constexpr std::array<CommandInfo, 23> kCommands = {{
+constexpr std::array<CommandInfo, 25> kCommands = {{
     {ID_FILE_NEW, "&New\tCtrl+N", "Ctrl+N",
      "Clears all memory and ready for a new ECG", "New ECG", ":/icons/new.svg", false},
     {ID_FILE_OPEN, "&Open...\tCtrl+O", "Ctrl+O",
@@ -17,10 +17,14 @@ constexpr std::array<CommandInfo, 23> kCommands = {{
      "Save the ECG file", "Save", ":/icons/save.svg", false},
     {ID_FILE_SAVE_AS, "Save &As...", "",
      "Save the ECG to a new file", "Save As", nullptr, false},
+    {ID_FILE_EXPORT_PAGE, "&Export Page...", "",
+     "Save the printed page as a PDF, SVG or PNG file", "Export Page", nullptr, false},
     {ID_FILE_PRINT, "&Print...\tCtrl+P", "Ctrl+P",
      "Print the ECG", "Print", ":/icons/print.svg", false},
     {ID_FILE_PRINT_PREVIEW, "Print Pre&view", "",
      "Display full pages", "Print Preview", ":/icons/preview.svg", false},
+    // Prints on the current printer without asking; on no menu or bar.
+    {ID_FILE_PRINT_DIRECT, nullptr, "", "", nullptr, nullptr, false},
     {ID_FILE_PRINT_SETUP, "P&rint Setup...", "",
      "Change the printer and printing options", "Print Setup", nullptr, false},
     {ID_APP_EXIT, "E&xit", "",
@@ -93,7 +97,7 @@ std::vector<CommandState> ComputeCommandStates(const CZM540Doc& doc, bool bAcqui
     // the recent files open a document just as Open does, each one while it names a file.
     for (int id : {int(IDC_FILTER_SELECT), int(ID_FILE_NEW), int(ID_FILE_OPEN),
                    int(ID_FILE_SAVE_AS), int(ID_FILE_PRINT_SETUP), int(ID_FILE_PRINT),
-                   int(ID_FILE_PRINT_PREVIEW), int(ID_EDIT_COPY), int(ID_OPTIONS)})
+                   int(ID_FILE_PRINT_DIRECT), int(ID_FILE_PRINT_PREVIEW), int(ID_FILE_EXPORT_PAGE), int(ID_EDIT_COPY), int(ID_OPTIONS)})
         states.push_back({id, bIdle, false, {}});
     for (int i = 0; i < kRecentFileCount; ++i)
         states.push_back({ID_FILE_MRU_FILE1 + i, bIdle && i < nRecentFiles, false, {}});

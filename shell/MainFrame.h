@@ -7,12 +7,15 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <memory>
+
 class CChooserBox;
 class CZM540App;
 class CZM540Doc;
 class Prompter;
 class QLabel;
 class QMimeData;
+class QPrinter;
 class QSettings;
 class QToolBar;
 struct ProfileSettings;
@@ -67,6 +70,16 @@ class CMainFrame : public QMainWindow, public FrameControls {
     // Opens `path` into the document; false when it was not opened (cancelled or unreadable).
     bool OpenDocumentFile(const QString& path);
     void OnOpenRecentFile(int index);
+    // Print commands: the page of the view's layout on the run's printer.
+    void OnFilePrint();
+    void OnFilePrintDirect();
+    void OnFilePrintPreview();
+    void OnFilePrintSetup();
+    // Saves the printed page as PDF, SVG or PNG, chosen by the file name's extension.
+    void OnFileExportPage();
+    // The printer of this run, made at the first print command.
+    QPrinter& Printer();
+
     // Asks "Save changes to ...?" for a modified document; false when the user cancels or
     // the save fails.
     bool SaveModified();
@@ -114,4 +127,5 @@ class CMainFrame : public QMainWindow, public FrameControls {
     QHash<int, QWidget*> m_controls;
     CRecentFileList m_recentFiles;
     QTimer m_updateTimer;
+    std::unique_ptr<QPrinter> m_pPrinter;
 };

@@ -13,3 +13,9 @@ class CZM540Doc;
 // time the program used from the session's start to its stop on standard output.
 void RunScriptedRecording(CMainFrame& frame, CZM540Doc& doc, StderrPrompter& prompter,
                           double seconds, const QString& path, bool bTimeSession = false);
+
+struct CommandLine;
+// Prints the page of the recording named by --print on the --printer or default printer,
+// reading the settings without writing them: status 0 when it was handed to the printer, 1
+// (with the reason on stderr) otherwise.
+int RunPrintCommand(const CommandLine& cmd);

@@ -87,7 +87,8 @@ TEST(MainFrame, MenusToolbarAndBarHoldTheirCommandsInOrder) {
     }
     EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&View", "&Help"}));
     EXPECT_EQ(MenuItems(menus[0]),
-              QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-",
+              QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...",
+                           "&Export Page...", "-",
                            "&Print...\tCtrl+P", "Print Pre&view", "P&rint Setup...", "-",
                            "Recent File", "-", "E&xit"}));
     EXPECT_EQ(MenuItems(menus[1]),

@@ -38,11 +38,23 @@ class RecordingCanvas : public Canvas {
     }
     // Five units a character: narrow enough that the caption keeps its usual places.
     int TextWidth(const QString& text) override { return 5 * int(text.size()); }
-    void SetPixel(int, int, ColourRef) override {}
     void FillRect(const QRect& rect, ColourRef) override { fills.push_back(rect); }
-    void FillCircle(int, int, int, ColourRef) override {}
+    void DrawDots(std::span<const QPoint> points, ColourRef colour) override {
+        dots.push_back({colour, 0, {points.begin(), points.end()}});
+    }
+    void FillCircles(std::span<const QPoint> points, int diameter, ColourRef colour) override {
+        dots.push_back({colour, diameter, {points.begin(), points.end()}});
+    }
+
+    // A batch of dots: one-pixel dots (diameter 0) or filled circles.
+    struct Dots {
+        ColourRef colour;
+        int diameter;
+        std::vector<QPoint> points;
+    };
 
     std::vector<Polyline> polylines;
+    std::vector<Dots> dots;
     std::vector<Text> texts;
     std::vector<QRect> fills;
     std::vector<std::optional<QRect>> clips;

@@ -1,0 +1,186 @@
+#include "PrintedPage.h"
+
+#include "EcgBackground.h"
+#include "TraceDrawing.h"
+#include "ZM540Doc.h"
+
+#include <QFont>
+
+#include <algorithm>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+constexpr ColourRef kBlack = 0;
+
+// a * b / c rounded to the nearest integer, for positive values.
+int MulDiv(int a, int b, int c) {
+    return int((std::int64_t(a) * b + c / 2) / c);
+}
+
+QFont LabelFont(const PageGeometry& g) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(std::max(1, g.u.nLabelHeight));
+    return font;
+}
+
+CanvasPen PenOf(const PageGeometry& g, const PrintLine& line, ColourRef colour) {
+    return CanvasPen{line.style, g.PenWidth(line.points), colour};
+}
+
+void DrawStrip(Canvas& dc, const PageGeometry& g, int x0, int y0, const double* s, int n) {
+    if (n <= 0)
+        return;
+    DrawTrace(dc, n, [&](int i) { return g.StripPoint(x0, y0, i, s[i]); });
+}
+
+// Steps shared by both layouts: the grid with its mark, and the trace pen selected.
+void DrawGridAndMark(Canvas& dc, const PageGeometry& g, const PageRequest& page) {
+    const PrintStyle& st = page.style;
+    const GridRect& rc = g.grid;
+    const ColourRef major = st.bColour ? st.crMajorGrid : kBlack;
+    const ColourRef minor = st.bColour ? st.crMinorGrid : kBlack;
+    const CanvasPen majorPen = PenOf(g, st.major, major);
+    const CanvasPen minorPen = PenOf(g, st.minor, minor);
+
+    if (st.bLineGrid && st.bColour)
+        dc.FillRect(QRect(QPoint(rc.left, rc.top), QPoint(rc.right - 1, rc.bottom - 1)),
+                    st.crBackground);
+    dc.SetBkMode(true);
+    dc.SetTextAlign(AlignRight | AlignTop);
+    dc.SetTextColour(st.crMinorGrid);
+    DrawMark(dc, rc.right, rc.top, g.u.nMarkCell, st.crMinorGrid);
+    if (st.bLineGrid) {
+        DrawLineGrid(dc, rc, kPageMajorAcross, kPageMajorDown,
+                     st.major.IsDrawn() ? &majorPen : nullptr,
+                     st.minor.IsDrawn() ? &minorPen : nullptr);
+    } else {
+        // The round dots are the size of a full stop beside the mark.
+        const int diameter = (page.bPrintPreview || !st.bEllipseDots) ? 0 : g.u.nMarkCell / 12;
+        DrawDotGrid(dc, rc, kPageMajorAcross, kPageMajorDown, st.bColour ? st.crBackground : kBlack,
+                    diameter);
+    }
+    dc.SelectPen(PenOf(g, st.trace, st.bColour ? st.crTrace : kBlack));
+}
+
+void DrawFootTexts(Canvas& dc, const PageGeometry& g, const CZM540Doc& doc) {
+    dc.SetTextAlign(AlignLeft | AlignBottom);
+    dc.TextOut(g.grid.left, g.grid.bottom, RecordedText(doc.m_header.tRecorded));
+    dc.SetTextAlign(AlignRight | AlignBottom);
+    dc.TextOut(g.grid.right, g.grid.bottom, ScaleCaption(doc.m_dCutoff));
+}
+
+QString LeadName(const CZM540Doc& doc) {
+    return QLatin1String(kLeadNames[std::size_t(doc.RhythmLead())]);
+}
+
+} // namespace
+
+void PrintTwelveLeadPage(Canvas& dc, const PageRequest& page) {
+    const PageGeometry g(page.units);
+    const CZM540Doc& doc = page.doc;
+    DrawGridAndMark(dc, g, page);
+    dc.SelectFont(LabelFont(g));
+    dc.SetTextColour(page.style.crTrace);
+
+    // A 12-lead file may hold more than 10 s: the strips show the end of the recording.
+    const int N = std::clamp(int(doc.m_nSamples), 0, kLeadCapacity);
+    const int n = std::min(N, kColumnSamples);
+    dc.SetTextAlign(AlignLeft | AlignBottom);
+    for (const PrintedLead& lead : kPrintedLeads) {
+        const int x = lead.bRightColumn ? g.xRightStrip : g.xStrip;
+        const int y = g.Below(lead.labelY);
+        dc.TextOut(x, y, QLatin1String(lead.label));
+        dc.MoveTo(x, y);
+        dc.LineTo(x, g.Below(lead.tickEnd));
+        DrawStrip(dc, g, x, g.Below(lead.baseline),
+                  doc.m_leadTrace[std::size_t(lead.lead)].data() + (N - n), n);
+    }
+    for (int baseline : kTwelveLeadPulses)
+        DrawCalibrationPulse(dc, g, g.xPulse, g.Below(baseline), 1.0);
+
+    dc.TextOut(g.xStrip, g.Below(kRhythmLabelY), QStringLiteral("Rhythm %1").arg(LeadName(doc)));
+    const int nRhythm = std::min(N, kStripSamples);
+    DrawStrip(dc, g, g.xStrip, g.Below(kRhythmBaseline),
+              doc.m_leadTrace[std::size_t(doc.RhythmLead())].data() + (N - nRhythm), nRhythm);
+    DrawFootTexts(dc, g, doc);
+}
+
+void PrintMonitorPage(Canvas& dc, const PageRequest& page) {
+    const PageGeometry g(page.units);
+    const CZM540Doc& doc = page.doc;
+    DrawGridAndMark(dc, g, page);
+
+    const int N = std::clamp(int(doc.m_nSamples), 0, kMonitorCapacity);
+    for (int j = 0; kStripSamples * j < N; ++j) {
+        const int first = kStripSamples * j;
+        DrawStrip(dc, g, g.xStrip, g.Below(kMonitorLineSpacing * (j + 1)),
+                  doc.m_monitorTrace.data() + first, std::min(kStripSamples, N - first));
+    }
+    DrawCalibrationPulse(dc, g, g.xPulse, g.Below(kMonitorLineSpacing), 1.0);
+
+    dc.SelectFont(LabelFont(g));
+    dc.SetTextColour(page.style.crTrace);
+    dc.SetTextAlign(AlignRight | AlignBottom);
+    dc.TextOut(g.grid.right, g.grid.bottom, ScaleCaption(doc.m_dCutoff));
+    dc.SetTextAlign(AlignLeft | AlignTop);
+    dc.TextOut(g.grid.left, g.grid.top, QStringLiteral("Monitor: %1").arg(LeadName(doc)));
+    dc.SetTextAlign(AlignLeft | AlignBottom);
+    dc.TextOut(g.grid.left, g.grid.bottom, RecordedText(doc.m_header.tRecorded));
+}
+
+void DrawPage(Canvas& dc, const PageRequest& page, bool bTwelveLead) {
+    if (bTwelveLead)
+        PrintTwelveLeadPage(dc, page);
+    else
+        PrintMonitorPage(dc, page);
+}
+
+PageDrawer DocumentPage(const CZM540Doc& doc, const PrintStyle& style) {
+    return [&doc, style](Canvas& dc, const PrintInfo* pInfo) {
+        const PageUnits units =
+            pInfo ? PrinterUnits(pInfo->nLogPixelsX, pInfo->nLogPixelsY) : PictureUnits();
+        DrawPage(dc, {doc, style, units, pInfo && pInfo->bPreview}, doc.m_bTwelveLead != 0);
+    };
+}
+
+void DrawCalibrationPulse(Canvas& dc, const PageGeometry& g, int x, int y, double h) {
+    const int top = y - g.cy(h);
+    dc.MoveTo(x, y);
+    dc.LineTo(x + g.cx(0.1), y);
+    dc.LineTo(x + g.cx(0.1), top);
+    dc.LineTo(x + g.cx(0.3), top);
+    dc.LineTo(x + g.cx(0.3), y);
+    dc.LineTo(x + g.cx(0.4), y);
+}
+
+void DrawDotGrid(Canvas& dc, const GridRect& rc, int nx, int ny, ColourRef colour, int diameter) {
+    const int rows = 10 * ny;
+    std::vector<QPoint> row;
+    row.reserve(std::size_t(10 * nx + 1));
+    for (int i = 0; i <= rows; ++i) {
+        const int y = rc.top + MulDiv(i, rc.bottom - rc.top, rows);
+        // Major rows: ten dots a square; other even rows: one a millimetre; odd rows: the
+        // major columns only.
+        const int K = i % 10 == 0 ? 10 * nx : i % 2 == 0 ? 5 * nx : nx;
+        row.clear();
+        for (int j = 0; j <= K; ++j)
+            row.emplace_back(rc.left + MulDiv(j, rc.right - rc.left, K), y);
+        if (diameter > 0)
+            dc.FillCircles(row, diameter, colour);
+        else
+            dc.DrawDots(row, colour);
+    }
+}
+
+QString RecordedText(std::int32_t tRecorded) {
+    const std::time_t t = tRecorded;
+    const char* text = std::ctime(&t);
+    return QStringLiteral("Recorded: %1")
+        .arg(text ? QString::fromLatin1(text).trimmed() : QString());
+}
+
+QString ScaleCaption(double cutoff) {
+    return QString::asprintf("Scale: 10mm/mV Speed: 25mm/s Filter: %gHz", cutoff);
+}
