@@ -109,8 +109,10 @@ void QPainterCanvas::DrawDots(std::span<const QPoint> points, ColourRef colour) 
     QPen dot(ToQColor(colour), 0);
     dot.setCosmetic(true);
     m_p.setPen(dot);
-    if (m_p.paintEngine()->type() == QPaintEngine::Raster) {
-        // A raster target draws a cosmetic point as exactly one pixel.
+    const QPaintEngine::Type engine = m_p.paintEngine()->type();
+    if (engine == QPaintEngine::Raster || engine == QPaintEngine::Picture) {
+        // A raster target draws a cosmetic point as exactly one pixel; so does a recorded
+        // picture when it is played back onto an image.
         m_p.drawPoints(points.data(), int(points.size()));
     } else {
         // Vector outputs would make each point a square of one unit, too small to see in a

@@ -9,7 +9,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSvgGenerator>
-#include <QSvgRenderer>
 
 #include <cmath>
 
@@ -46,9 +45,26 @@ QByteArray PdfOf(const QPageLayout& layout, int dpi, const PageDrawer& draw,
     return buffer.data();
 }
 
+// Readers that ignore non-scaling strokes get lines one 300 dpi pixel wide; a style rule
+// gives the others back their one-pixel lines.
+QByteArray ForEveryReader(const QByteArray& source) {
+    static const QByteArray kNonScaling = QByteArrayLiteral("vector-effect=\"non-scaling-stroke\"");
+    static const QByteArray kDefs = QByteArrayLiteral("<defs>\n</defs>");
+    const qsizetype defs = source.indexOf(kDefs);
+    if (defs < 0)
+        return source;
+    QByteArray svg = source;
+    svg.replace(defs, kDefs.size(),
+                QByteArrayLiteral("<defs>\n<style>@supports (vector-effect: non-scaling-stroke) { "
+                                  ".hairline { vector-effect: non-scaling-stroke; stroke-width: "
+                                  "1px } }</style>\n</defs>"));
+    svg.replace(kNonScaling, QByteArrayLiteral("class=\"hairline\" stroke-width=\"8.5\""));
+    return svg;
+}
+
 } // namespace
 
-QByteArray PictureSvgSource(const PageDrawer& draw) {
+QByteArray PictureSvg(const PageDrawer& draw) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QSvgGenerator svg;
@@ -66,43 +82,43 @@ QByteArray PictureSvgSource(const PageDrawer& draw) {
         draw(dc, nullptr);
     }
     painter.end();
-    return buffer.data();
-}
-
-QByteArray SvgForReaders(const QByteArray& source) {
-    static const QByteArray kNonScaling = QByteArrayLiteral("vector-effect=\"non-scaling-stroke\"");
-    static const QByteArray kDefs = QByteArrayLiteral("<defs>\n</defs>");
-    const qsizetype defs = source.indexOf(kDefs);
-    if (defs < 0)
-        return source;
-    // A style rule restores the one-pixel lines where the reader supports them.
-    QByteArray svg = source;
-    svg.replace(defs, kDefs.size(),
-                QByteArrayLiteral("<defs>\n<style>@supports (vector-effect: non-scaling-stroke) { "
-                                  ".hairline { vector-effect: non-scaling-stroke; stroke-width: "
-                                  "1px } }</style>\n</defs>"));
-    svg.replace(kNonScaling, QByteArrayLiteral("class=\"hairline\" stroke-width=\"8.5\""));
-    return svg;
+    return ForEveryReader(buffer.data());
 }
 
 QByteArray PicturePdf(const PageDrawer& draw) {
     return PdfOf(PictureLayout(), kPictureDpi, draw, nullptr);
 }
 
-QImage PictureImage(const QByteArray& svg) {
+QPicture PictureRecording(const PageDrawer& draw) {
+    QPicture picture;
+    QPainter painter;
+    if (painter.begin(&picture)) {
+        {
+            QPainterCanvas dc(painter);
+            draw(dc, nullptr);
+        }
+        painter.end();
+    }
+    return picture;
+}
+
+QImage PictureImage(const QPicture& picture) {
     // Each side at 300 dpi, rounded to the nearest pixel.
     const int w = int(std::lround(kPictureWidth / 2540.0 * kRasterDpi));
     const int h = int(std::lround(kPictureHeight / 2540.0 * kRasterDpi));
+    if (picture.isNull())
+        return QImage();
     QImage image(w, h, QImage::Format_RGB32);
     image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.scale(double(w) / kPictureWidth, double(h) / kPictureHeight);
+        painter.drawPicture(0, 0, picture);
+    }
+    // Only now: a picture is played back scaled to the resolution of the image it lands on.
     const int dotsPerMetre = int(std::lround(kRasterDpi / 0.0254));
     image.setDotsPerMeterX(dotsPerMetre);
     image.setDotsPerMeterY(dotsPerMetre);
-    QSvgRenderer renderer(svg);
-    if (!renderer.isValid())
-        return QImage();
-    QPainter painter(&image);
-    renderer.render(&painter, QRectF(0, 0, w, h));
     return image;
 }
 
@@ -139,9 +155,9 @@ QByteArray PageFile(const PageDrawer& draw, PageFormat format, Paper paper) {
     case PageFormat::Pdf:
         return PagePdf(draw, paper);
     case PageFormat::Svg:
-        return SvgForReaders(PictureSvgSource(draw));
+        return PictureSvg(draw);
     case PageFormat::Png:
-        return PngOf(PictureImage(PictureSvgSource(draw)));
+        return PngOf(PictureImage(PictureRecording(draw)));
     }
     return QByteArray();
 }

@@ -4,22 +4,22 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QPicture>
 #include <QString>
 
 // Every output of the printed page is a thin wrapper around one PageDrawer.
 
 // The picture that Copy places on the clipboard and that exports as SVG or PNG: 290 mm by
 // 170 mm in units of 0.01 mm. Empty when it could not be made.
-// The SVG as Qt writes it, its thinnest lines one pixel wide in any renderer that scales
-// strokes as SVG 1.2 allows (Qt's among them): the source of the picture's other forms.
-QByteArray PictureSvgSource(const PageDrawer& draw);
-// The SVG for other programs: readers that ignore non-scaling strokes (librsvg among them)
-// would draw those lines 0.01 mm wide, that is not at all; they get lines one 300 dpi pixel
-// wide instead, while readers that know them still draw one screen pixel.
-QByteArray SvgForReaders(const QByteArray& source);
+// Its thinnest lines are one pixel wide in readers that know SVG's non-scaling strokes; the
+// others (librsvg among them) would draw them 0.01 mm wide, that is not at all, and draw them
+// one 300 dpi pixel wide instead.
+QByteArray PictureSvg(const PageDrawer& draw);
 QByteArray PicturePdf(const PageDrawer& draw);
-// The picture as a 300 dpi image (3425 by 2008 pixels) on white, from the SVG source.
-QImage PictureImage(const QByteArray& source);
+// The picture kept as drawing commands, to be made into an image later.
+QPicture PictureRecording(const PageDrawer& draw);
+// The picture as a 300 dpi image (3425 by 2008 pixels) on white, every thin line one pixel.
+QImage PictureImage(const QPicture& picture);
 QByteArray PngOf(const QImage& image);
 
 enum class Paper { A4, Letter };

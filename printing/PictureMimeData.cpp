@@ -8,8 +8,8 @@ const QString kPdf = QStringLiteral("application/pdf");
 const QString kPng = QStringLiteral("image/png");
 } // namespace
 
-PictureMimeData::PictureMimeData(QByteArray svgSource, QByteArray pdf)
-    : m_svgSource(std::move(svgSource)), m_svg(SvgForReaders(m_svgSource)), m_pdf(std::move(pdf)) {}
+PictureMimeData::PictureMimeData(QByteArray svg, QByteArray pdf, QPicture picture)
+    : m_svg(std::move(svg)), m_pdf(std::move(pdf)), m_picture(std::move(picture)) {}
 
 QStringList PictureMimeData::formats() const {
     return {kSvg, kPdf, kPng};
@@ -26,7 +26,7 @@ QVariant PictureMimeData::retrieveData(const QString& mimeType, QMetaType) const
         return m_pdf;
     if (mimeType == kPng) {
         if (m_png.isEmpty())
-            m_png = PngOf(PictureImage(m_svgSource));
+            m_png = PngOf(PictureImage(m_picture));
         return m_png;
     }
     return QVariant();

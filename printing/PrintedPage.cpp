@@ -56,8 +56,8 @@ void DrawGridAndMark(Canvas& dc, const PageGeometry& g, const PageRequest& page)
                      st.major.IsDrawn() ? &majorPen : nullptr,
                      st.minor.IsDrawn() ? &minorPen : nullptr);
     } else {
-        // The round dots are the size of a full stop beside the mark.
-        const int diameter = (page.bPrintPreview || !st.bEllipseDots) ? 0 : g.u.nMarkCell / 12;
+        // Round dots of one point in the mark's 18-point cell: 0.35 mm on paper.
+        const int diameter = (page.bPrintPreview || !st.bEllipseDots) ? 0 : g.u.nMarkCell / 18;
         DrawDotGrid(dc, rc, kPageMajorAcross, kPageMajorDown, st.bColour ? st.crBackground : kBlack,
                     diameter);
     }

@@ -31,12 +31,14 @@ PageDrawer CZM540View::PrintedPage() {
 
 void CZM540View::OnCopyPicture() {
     const PageDrawer page = [this](Canvas& dc, const PrintInfo*) { OnPrint(dc, nullptr); };
-    QByteArray svg = PictureSvgSource(page);
+    QByteArray svg = PictureSvg(page);
     QByteArray pdf = svg.isEmpty() ? QByteArray() : PicturePdf(page);
-    if (pdf.isEmpty()) {
+    QPicture picture = pdf.isEmpty() ? QPicture() : PictureRecording(page);
+    if (picture.isNull()) {
         m_doc.GetPrompter().Ask(QStringLiteral("Can't create metafile!!!"), Prompter::Buttons::Ok,
                                 Prompter::Icon::None);
         return;
     }
-    QGuiApplication::clipboard()->setMimeData(new PictureMimeData(std::move(svg), std::move(pdf)));
+    QGuiApplication::clipboard()->setMimeData(
+        new PictureMimeData(std::move(svg), std::move(pdf), std::move(picture)));
 }
