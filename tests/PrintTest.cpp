@@ -7,7 +7,11 @@
 #include "PrintedPage.h"
 #include "RecordingCanvas.h"
 #include "TestSupport.h"
+#include "ZM540View.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -453,4 +457,52 @@ TEST(PageOutputs, ThePictureMeasures290By170Millimetres) {
     EXPECT_EQ(qRed(edge), 255);
     EXPECT_LT(qBlue(edge), 60);
     EXPECT_EQ(image.pixel(179, 1000), image.pixel(180, 1001)); // the fill beside it
+}
+
+TEST(ViewPrinting, TheViewsModeChoosesTheLayoutAndPrintRunsSetTheUnits) {
+    PageFixture f;
+    f.Record(false, 3000);
+    CZM540View view(*f.doc, f.settings, LineFactory());
+    view.OnUpdate(); // the view takes the document's monitoring mode
+    EXPECT_EQ(view.m_bPrintPreview, 0);
+
+    RecordingCanvas dc;
+    const PrintInfo preview{600, 600, true};
+    view.PrintedPage()(dc, &preview);
+    EXPECT_EQ(view.m_bPrintPreview, 1);
+    EXPECT_DOUBLE_EQ(view.m_dUnitsPerCmX, 600 / 2.54);
+    EXPECT_TRUE(Texts(dc).contains("Monitor: II at 354,236"));
+    // A preview shows a dot grid's dots as single pixels even where round ones are chosen.
+    f.settings.GridSelect[kColour] = 0;
+    f.settings.EllipseForDots = 1;
+    RecordingCanvas dots;
+    view.OnPrint(dots, &preview);
+    ASSERT_FALSE(dots.dots.empty());
+    EXPECT_EQ(dots.dots.front().diameter, 0);
+}
+
+TEST(ViewPrinting, CopyPlacesThePictureOnTheClipboardInThreeForms) {
+    PageFixture f;
+    f.Record(true, 3000);
+    CZM540View view(*f.doc, f.settings, LineFactory());
+    view.OnUpdate();
+    view.OnCopyPicture();
+    EXPECT_TRUE(f.prompter.asked.isEmpty());
+    EXPECT_DOUBLE_EQ(view.m_dUnitsPerCmX, 1000.0);
+
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->formats(), QStringList({"image/svg+xml", "application/pdf", "image/png"}));
+    EXPECT_TRUE(data->data("image/svg+xml").contains("width=\"290mm\" height=\"170mm\""));
+    EXPECT_TRUE(data->data("image/svg+xml").contains(">Rhythm II</text>"));
+    // One PDF page of 290 mm by 170 mm, 822.05 by 481.89 points, which a PDF page box holds
+    // in whole points.
+    const QByteArray pdf = data->data("application/pdf");
+    EXPECT_TRUE(pdf.startsWith("%PDF"));
+    EXPECT_TRUE(pdf.contains("/MediaBox [0 0 822.000000 482.000000]"));
+    EXPECT_EQ(pdf.count("/Type /Page\n"), 1);
+    QImage png;
+    ASSERT_TRUE(png.loadFromData(data->data("image/png"), "PNG"));
+    EXPECT_EQ(png.size(), QSize(3425, 2008));
+    EXPECT_EQ(png.dotsPerMeterY(), 11811);
 }
