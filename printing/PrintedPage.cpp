@@ -25,8 +25,14 @@ QFont LabelFont(const PageGeometry& g) {
     return font;
 }
 
-CanvasPen PenOf(const PageGeometry& g, const PrintLine& line, ColourRef colour) {
-    return CanvasPen{line.style, g.PenWidth(line.points), colour};
+// A preview is drawn at the printer's resolution and shown much smaller: a line narrower than
+// a screen pixel at full size (1/96 inch) is shown one pixel wide, as printer previews do,
+// rather than fading away.
+CanvasPen PenOf(const PageGeometry& g, const PrintLine& line, ColourRef colour, bool bPreview) {
+    int width = g.PenWidth(line.points);
+    if (bPreview && width * 96 < g.u.nPenBase)
+        width = 0;
+    return CanvasPen{line.style, width, colour};
 }
 
 void DrawStrip(Canvas& dc, const PageGeometry& g, int x0, int y0, const double* s, int n) {
@@ -41,8 +47,8 @@ void DrawGridAndMark(Canvas& dc, const PageGeometry& g, const PageRequest& page)
     const GridRect& rc = g.grid;
     const ColourRef major = st.bColour ? st.crMajorGrid : kBlack;
     const ColourRef minor = st.bColour ? st.crMinorGrid : kBlack;
-    const CanvasPen majorPen = PenOf(g, st.major, major);
-    const CanvasPen minorPen = PenOf(g, st.minor, minor);
+    const CanvasPen majorPen = PenOf(g, st.major, major, page.bPrintPreview);
+    const CanvasPen minorPen = PenOf(g, st.minor, minor, page.bPrintPreview);
 
     if (st.bLineGrid && st.bColour)
         dc.FillRect(QRect(QPoint(rc.left, rc.top), QPoint(rc.right - 1, rc.bottom - 1)),
@@ -61,7 +67,7 @@ void DrawGridAndMark(Canvas& dc, const PageGeometry& g, const PageRequest& page)
         DrawDotGrid(dc, rc, kPageMajorAcross, kPageMajorDown, st.bColour ? st.crBackground : kBlack,
                     diameter);
     }
-    dc.SelectPen(PenOf(g, st.trace, st.bColour ? st.crTrace : kBlack));
+    dc.SelectPen(PenOf(g, st.trace, st.bColour ? st.crTrace : kBlack, page.bPrintPreview));
 }
 
 void DrawFootTexts(Canvas& dc, const PageGeometry& g, const CZM540Doc& doc) {

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2
-  xvfb xauth xdotool xclip imagemagick poppler-utils librsvg2-bin
+  xvfb xauth openbox xdotool xclip imagemagick poppler-utils librsvg2-bin
   cups cups-client printer-driver-cups-pdf ghostscript python3-fitz
 )
 

@@ -472,6 +472,13 @@ TEST(ViewPrinting, TheViewsModeChoosesTheLayoutAndPrintRunsSetTheUnits) {
     EXPECT_EQ(view.m_bPrintPreview, 1);
     EXPECT_DOUBLE_EQ(view.m_dUnitsPerCmX, 600 / 2.54);
     EXPECT_TRUE(Texts(dc).contains("Monitor: II at 354,236"));
+    // Lines narrower than a screen pixel at full size (600 / 96 = 6.25 units) show one pixel
+    // wide: the 1/4-point major lines (2 units) and the 1/2-point trace (4 units); 1 point
+    // (8 units) keeps its width.
+    EXPECT_EQ(LineFrom(dc, QPoint(354, 236))->pen.width, 0);
+    f.settings.TraceSize[kColour] = 3;
+    view.OnPrint(dc, &preview);
+    EXPECT_EQ(dc.polylines.back().pen.width, 8);
     // A preview shows a dot grid's dots as single pixels even where round ones are chosen.
     f.settings.GridSelect[kColour] = 0;
     f.settings.EllipseForDots = 1;
