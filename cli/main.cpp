@@ -77,20 +77,10 @@ bool WriteAtomically(const QString& path, const QByteArray& bytes, QString* erro
     return false;
 }
 
-// Qt's note that a display-less session has no runtime directory is not the user's business;
-// everything else Qt says goes to stderr as usual.
-QtMessageHandler qtHandler = nullptr;
-
-void DropRuntimeDirNote(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (type == QtWarningMsg && text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
-        return;
-    qtHandler(type, context, text);
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
-    qtHandler = qInstallMessageHandler(DropRuntimeDirNote);
+    DropRuntimeDirNote();
     // Pages are drawn without a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -179,6 +169,8 @@ int main(int argc, char* argv[]) {
         if (parser.isSet(paperOption) && paperName != QLatin1String("A4") &&
             paperName != QLatin1String("Letter"))
             return Fail(QStringLiteral("--paper must be A4 or Letter"));
+        if (parser.isSet(paperOption) && pageFormat != PageFormat::Pdf)
+            return Fail(QStringLiteral("--paper applies to pdf only"));
         paper = paperName == QLatin1String("Letter") ? Paper::Letter : Paper::A4;
     } else if (bPageOptions) {
         return Fail(QStringLiteral("--mono, --colour, --paper and --settings apply to page only"));

@@ -1,6 +1,25 @@
 #include "StderrPrompter.h"
 
+#include <QtGlobal>
+
 #include <cstdio>
+
+namespace {
+
+QtMessageHandler qtHandler = nullptr;
+
+void WithoutRuntimeDirNote(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtWarningMsg && text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+        return;
+    qtHandler(type, context, text);
+}
+
+} // namespace
+
+void DropRuntimeDirNote() {
+    if (!qtHandler)
+        qtHandler = qInstallMessageHandler(WithoutRuntimeDirNote);
+}
 
 Prompter::Answer StderrPrompter::Ask(const QString& text, Buttons buttons, Icon,
                                      const QString& caption) {

@@ -17,6 +17,7 @@ class StderrPrompter : public Prompter {
     explicit StderrPrompter(QString prefix) : m_prefix(std::move(prefix)) {}
     // Every later line names `context` (the file being read or written), even an empty one.
     void SetContext(const QString& context) { m_context = context; }
+    void ClearContext() { m_context.reset(); }
     Answer Ask(const QString& text, Buttons buttons, Icon icon, const QString& caption) override;
     bool Failed() const { return m_bFailed; }
 
@@ -25,3 +26,8 @@ class StderrPrompter : public Prompter {
     std::optional<QString> m_context;
     bool m_bFailed = false;
 };
+
+// Runs without a display (the command-line tool, a print from a script) keep standard error
+// for their own lines: Qt's note that the session has no runtime directory is dropped, and
+// everything else Qt says goes there as usual. Call before the application object is made.
+void DropRuntimeDirNote();

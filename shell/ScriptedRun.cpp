@@ -68,7 +68,7 @@ int RunPrintCommand(const CommandLine& cmd) {
     if (!doc->OnOpenDocument(cmd.strPrintFile) || prompter.Failed())
         return 1;
 
-    prompter.SetContext(QString());
+    prompter.ClearContext();
     QString name = cmd.strPrinter;
     if (name.isEmpty()) {
         name = QPrinterInfo::defaultPrinterName();

@@ -1,6 +1,7 @@
 #include "BuildInfo.h"
 #include "CommandLine.h"
 #include "ScriptedRun.h"
+#include "StderrPrompter.h"
 #include "ZM540App.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
         // A print from a script or another program: no window, so no display either.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+        DropRuntimeDirNote();
         QGuiApplication app(argc, argv);
         QGuiApplication::setApplicationName(QStringLiteral("zm540vet"));
         QGuiApplication::setApplicationVersion(QStringLiteral(ZM540_VERSION));

@@ -1,6 +1,15 @@
 #include "TestSupport.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
@@ -165,4 +174,301 @@ TEST(Cli, ErrorsAreOneLineAndExitStatusOne) {
         EXPECT_TRUE(r.err.contains(c.says)) << r.err.toStdString();
         EXPECT_FALSE(QFile::exists(out)) << c.args.join(' ').toStdString();
     }
+}
+
+// The printed page: `zm540vet-cli page` and `zm540vet --print`.
+namespace {
+
+const QString kDog = QStringLiteral(ZM540_SAMPLES "/dog-12lead.vecg");
+const QString kCat = QStringLiteral(ZM540_SAMPLES "/cat-monitor-II.vecg");
+
+CliRun RunProgram(const QString& program, const QStringList& args, const QProcessEnvironment& env) {
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    EXPECT_TRUE(p.waitForFinished(60000)) << program.toStdString();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+// What a poppler tool says about a file; empty when the tool is not installed.
+QString Poppler(const char* tool, const QStringList& args) {
+    const QString path = QStandardPaths::findExecutable(QLatin1String(tool));
+    if (path.isEmpty())
+        return QString();
+    const CliRun r = RunProgram(path, args, QProcessEnvironment::systemEnvironment());
+    EXPECT_EQ(r.exitCode, 0) << tool << ": " << r.err.toStdString();
+    return r.out;
+}
+
+// The root's size attributes and the texts of every <text> element of an SVG file.
+struct SvgPage {
+    QString width, height, viewBox;
+    QStringList texts;
+};
+SvgPage ReadSvg(const QString& path) {
+    SvgPage page;
+    QXmlStreamReader xml(ReadAll(path));
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("svg")) {
+            const QXmlStreamAttributes a = xml.attributes();
+            page.width = a.value("width").toString();
+            page.height = a.value("height").toString();
+            page.viewBox = a.value("viewBox").toString();
+        } else if (xml.name() == QLatin1String("text")) {
+            page.texts << xml.readElementText(QXmlStreamReader::IncludeChildElements);
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << path.toStdString() << ": " << xml.errorString().toStdString();
+    return page;
+}
+
+// Pixels of the colour grid's orange (#ff8000) or close to it where lines are smoothed.
+int OrangePixels(const QImage& image) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            n += c.red() > 230 && c.green() > 100 && c.green() < 190 && c.blue() < 90;
+        }
+    return n;
+}
+
+struct PageText {
+    const char* sample; // "dog" or "cat"
+    QStringList texts;
+};
+const PageText kPageTexts[] = {
+    {"dog", {"Scale: 10mm/mV Speed: 25mm/s Filter: 100Hz", "Rhythm II", " I", "aVF"}},
+    {"cat", {"Monitor: II", "Scale: 10mm/mV Speed: 25mm/s Filter: 40Hz"}},
+};
+
+} // namespace
+
+TEST(CliPage, PdfIsOneLandscapeSheetWithItsText) {
+    if (QStandardPaths::findExecutable("pdfinfo").isEmpty() ||
+        QStandardPaths::findExecutable("pdftotext").isEmpty())
+        GTEST_SKIP() << "pdfinfo and pdftotext (poppler-utils) are needed to read the PDF";
+    QTemporaryDir dir;
+    WriteAll(dir.filePath("empty.ini"), {});
+    struct Case {
+        const char* sample;
+        QStringList extra;
+        const char* size; // landscape, in points
+    };
+    // A4: 297 x 210 mm x 72 / 25.4 = 841.9 x 595.3 pt; Letter: 11 x 8.5 in x 72 = 792 x 612 pt.
+    const Case cases[] = {
+        {"dog", {}, "842 x 595 pts (A4)"},
+        {"dog", {"--paper", "Letter"}, "792 x 612 pts (letter)"},
+        {"cat", {"--paper", "A4"}, "842 x 595 pts (A4)"},
+        {"cat", {"--paper", "Letter"}, "792 x 612 pts (letter)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.sample) + " " + c.extra.join(' ').toStdString());
+        const bool bDog = std::string(c.sample) == "dog";
+        const QString out = dir.filePath("page.pdf");
+        QFile::remove(out);
+        const CliRun r = Cli(QStringList{"page", bDog ? kDog : kCat, "-o", out, "--settings",
+                                         dir.filePath("empty.ini")} +
+                             c.extra);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+
+        const QString info = Poppler("pdfinfo", {out});
+        EXPECT_TRUE(
+            info.contains(QRegularExpression("^Pages: +1$", QRegularExpression::MultilineOption)))
+            << info.toStdString();
+        EXPECT_TRUE(info.contains(QRegularExpression(
+            QStringLiteral("^Page size: +%1$").arg(QRegularExpression::escape(c.size)),
+            QRegularExpression::MultilineOption)))
+            << info.toStdString();
+        EXPECT_TRUE(info.contains(
+            QRegularExpression("^Page rot: +0$", QRegularExpression::MultilineOption)))
+            << info.toStdString();
+        QStringList lines;
+        for (const QString& line : Poppler("pdftotext", {out, "-"}).split('\n'))
+            lines << line.trimmed();
+        for (const PageText& t : kPageTexts) {
+            if (std::string(t.sample) != c.sample)
+                continue;
+            for (const QString& text : t.texts)
+                EXPECT_TRUE(lines.contains(text.trimmed())) << text.toStdString();
+        }
+    }
+}
+
+TEST(CliPage, PictureIsSvgWithTextAndA300DpiPng) {
+    QTemporaryDir dir;
+    WriteAll(dir.filePath("empty.ini"), {});
+    const QString ini = dir.filePath("empty.ini");
+    for (const PageText& t : kPageTexts) {
+        SCOPED_TRACE(t.sample);
+        const QString in = std::string(t.sample) == "dog" ? kDog : kCat;
+        // The extension picks the format, or --format does whatever the name.
+        for (const QStringList& args :
+             {QStringList{"-o", dir.filePath("page.svg")},
+              QStringList{"-o", dir.filePath("page.out"), "--format", "svg"}}) {
+            const QString out = args[1];
+            const CliRun r = Cli(QStringList{"page", in, "--settings", ini} + args);
+            ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+            const SvgPage svg = ReadSvg(out);
+            // 290 x 170 mm in units of 0.01 mm.
+            EXPECT_EQ(svg.width, "290mm");
+            EXPECT_EQ(svg.height, "170mm");
+            EXPECT_EQ(svg.viewBox, "0 0 29000 17000");
+            for (const QString& text : t.texts)
+                EXPECT_TRUE(svg.texts.contains(text))
+                    << text.toStdString() << " in " << svg.texts.join('|').toStdString();
+        }
+
+        const QString png = dir.filePath("page.png");
+        ASSERT_EQ(Cli({"page", in, "-o", png, "--settings", ini}).exitCode, 0);
+        QImageReader reader(png);
+        reader.setDecideFormatFromContent(true);
+        EXPECT_EQ(reader.format(), "png");
+        const QImage image = reader.read();
+        ASSERT_FALSE(image.isNull()) << reader.errorString().toStdString();
+        // 290 mm / 25.4 x 300 = 3425.2 and 170 mm / 25.4 x 300 = 2007.9 pixels, rounded.
+        EXPECT_EQ(image.size(), QSize(3425, 2008));
+        // 300 dpi = 300 / 0.0254 = 11811.02 dots a metre.
+        EXPECT_EQ(image.dotsPerMeterX(), 11811);
+        EXPECT_EQ(image.dotsPerMeterY(), 11811);
+    }
+}
+
+TEST(CliPage, MonoAndColourFollowTheOptionsAndTheSettingsFile) {
+    QTemporaryDir dir;
+    const QString empty = dir.filePath("empty.ini");
+    const QString mono = dir.filePath("mono.ini");
+    const QString colour = dir.filePath("colour.ini");
+    WriteAll(empty, {});
+    WriteAll(mono, "[Print]\nPrintInColour=0\n");
+    WriteAll(colour, "[Print]\nPrintInColour=1\n");
+    struct Case {
+        QString ini;
+        QStringList extra;
+        bool bColour;
+    };
+    const Case cases[] = {
+        {empty, {}, true}, // colour by default
+        {empty, {"--mono"}, false}, {empty, {"--colour"}, true}, {mono, {}, false},
+        {mono, {"--colour"}, true}, {colour, {"--mono"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QFileInfo(c.ini).fileName().toStdString() + " " +
+                     c.extra.join(' ').toStdString());
+        const QString svg = dir.filePath("page.svg");
+        ASSERT_EQ(Cli(QStringList{"page", kDog, "-o", svg, "--settings", c.ini} + c.extra).exitCode,
+                  0);
+        // The colour page's major lines are #ff8000 (the profile's 0x0080FF, blue first); the
+        // monochrome page has a black dot grid.
+        EXPECT_EQ(ReadAll(svg).contains("stroke=\"#ff8000\""), c.bColour);
+    }
+    // The raster follows the same choice.
+    for (const bool bColour : {true, false}) {
+        const QString png = dir.filePath("page.png");
+        ASSERT_EQ(Cli({"page", kCat, "-o", png, "--settings", bColour ? empty : mono}).exitCode, 0);
+        const int orange = OrangePixels(QImage(png));
+        if (bColour)
+            EXPECT_GT(orange, 10000) << "the grid's 53 major lines, each 2008 pixels long";
+        else
+            EXPECT_EQ(orange, 0);
+    }
+    EXPECT_EQ(ReadAll(mono), "[Print]\nPrintInColour=0\n");
+    EXPECT_EQ(ReadAll(empty), "");
+}
+
+TEST(CliPage, ErrorsAreOneLineAndLeaveTheOutputAlone) {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("empty.ini");
+    WriteAll(ini, {});
+    const QString pdf = dir.filePath("out.pdf");
+    struct Case {
+        QStringList args;
+        QString out; // the file the run must not create or change; empty: none named
+        const char* says;
+    };
+    const Case cases[] = {
+        {{"page", kDog, "-o", dir.filePath("out.txt")}, dir.filePath("out.txt"), "out.txt"},
+        {{"page", kDog, "-o", pdf, "--format", "jpeg"}, pdf, "--format"},
+        {{"page", kDog, "-o", pdf, "--paper", "A3"}, pdf, "--paper"},
+        {{"page", kDog, "-o", dir.filePath("out.svg"), "--paper", "Letter"},
+         dir.filePath("out.svg"),
+         "--paper"},
+        {{"page", kDog, "-o", pdf, "--mono", "--colour"}, pdf, "--mono"},
+        {{"page", kDog, "--format", "pdf"}, {}, "-o"},
+        {{"page", dir.filePath("missing.vecg"), "-o", pdf}, pdf, "missing.vecg"},
+        {{"page", kDog, "-o", pdf, "--settings", dir.filePath("nosuch.ini")}, pdf, "nosuch.ini"},
+        {{"page", kDog, "-o", dir.filePath("no/such/dir/out.pdf")}, {}, "out.pdf"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        QStringList args = c.args;
+        if (!args.contains("--settings"))
+            args << "--settings" << ini;
+        for (const bool bExisting : {false, true}) {
+            if (bExisting && c.out.isEmpty())
+                continue;
+            if (bExisting)
+                WriteAll(c.out, "an earlier page");
+            const QStringList before =
+                QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+            const CliRun r = Cli(args);
+            EXPECT_EQ(r.exitCode, 1);
+            EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+            EXPECT_TRUE(r.err.startsWith("zm540vet-cli: ")) << r.err.toStdString();
+            EXPECT_TRUE(r.err.contains(c.says)) << r.err.toStdString();
+            // Nothing new in the folder: no output, no half-written temporary, no settings file.
+            EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+            if (bExisting) {
+                EXPECT_EQ(ReadAll(c.out), "an earlier page");
+                QFile::remove(c.out);
+            }
+        }
+    }
+}
+
+TEST(PrintCommand, FailsWithOneLineAndLeavesTheSettingsFileAsItWas) {
+    QTemporaryDir dir;
+    // Spacing and a comment that QSettings would not write back as they are.
+    const QByteArray iniText = "; kept as written\n[Print]\nPrintInColour = 0\n\n[View]\n";
+    const QString ini = dir.filePath("print.ini");
+    WriteAll(ini, iniText);
+    const QDateTime earlier = QDateTime::currentDateTimeUtc().addDays(-3);
+    {
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(earlier, QFileDevice::FileModificationTime));
+    }
+    // No display, no platform chosen, no runtime directory: as from a service or over ssh.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"})
+        env.remove(name);
+
+    struct Case {
+        QStringList args;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{"--print", kDog, "--printer", "No Such Printer 540"}, "No Such Printer 540"},
+        {{"--print", dir.filePath("missing.vecg")}, "missing.vecg"},
+        {{"--print", dir.filePath("missing.vecg"), "--printer", "No Such Printer 540"},
+         "missing.vecg"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CliRun r =
+            RunProgram(QStringLiteral(ZM540VET), c.args + QStringList{"--settings", ini}, env);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(c.says)) << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains(": : ")) << "an empty file name in " << r.err.toStdString();
+        EXPECT_EQ(ReadAll(ini), iniText);
+        EXPECT_EQ(QFileInfo(ini).lastModified().toUTC().toSecsSinceEpoch(),
+                  earlier.toSecsSinceEpoch());
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"print.ini"});
 }
