@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <cstdint>
+
 // Message boxes and questions to the user go through this seam, so that the program shows them
 // in dialogs, scripted runs print them, and tests answer them and check what was asked.
 class Prompter {
@@ -21,6 +23,13 @@ class Prompter {
                                 const QString& /*proposedName*/, const QString& /*filter*/) {
         return QString();
     }
+
+    // Asks for a folder, starting at `start`; an empty result means the user cancelled.
+    virtual QString AskDirectory(const QString& /*title*/, const QString& /*start*/) {
+        return QString();
+    }
+    // Asks for a colour (0x00BBGGRR), starting from `initial`; false when the user cancelled.
+    virtual bool AskColour(std::uint32_t /*initial*/, std::uint32_t* /*chosen*/) { return false; }
 
     void Tell(const QString& text, Icon icon = Icon::Error) { Ask(text, Buttons::Ok, icon); }
 };

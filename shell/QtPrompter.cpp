@@ -1,10 +1,13 @@
 #include "QtPrompter.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QRegularExpression>
+
+#include "SystemColours.h"
 
 namespace {
 
@@ -90,4 +93,16 @@ QString QtPrompter::AskFileName(FileDialog kind, const QString& directory,
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();
+}
+
+QString QtPrompter::AskDirectory(const QString& title, const QString& start) {
+    return QFileDialog::getExistingDirectory(Owner(), title, start, QFileDialog::ShowDirsOnly);
+}
+
+bool QtPrompter::AskColour(std::uint32_t initial, std::uint32_t* chosen) {
+    const QColor colour = QColorDialog::getColor(ToQColor(initial), Owner());
+    if (!colour.isValid())
+        return false;
+    *chosen = ToColourRef(colour);
+    return true;
 }

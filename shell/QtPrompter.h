@@ -13,6 +13,8 @@ class QtPrompter : public Prompter {
                const QString& caption = QString()) override;
     QString AskFileName(FileDialog kind, const QString& directory, const QString& proposedName,
                         const QString& filter) override;
+    QString AskDirectory(const QString& title, const QString& start) override;
+    bool AskColour(std::uint32_t initial, std::uint32_t* chosen) override;
 
     void SetOwner(QWidget* owner) { m_owner = owner; }
 

@@ -6,13 +6,17 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <deque>
+#include <vector>
 
 // Answers the program's questions from a script and remembers what was asked.
 class ScriptedPrompter : public Prompter {
   public:
-    Answer Ask(const QString& text, Buttons buttons, Icon, const QString&) override {
+    Answer Ask(const QString& text, Buttons buttons, Icon icon, const QString& caption) override {
         asked << text;
+        captions << caption;
+        icons.push_back(icon);
         if (!answers.empty()) {
             const Answer a = answers.front();
             answers.pop_front();
@@ -32,8 +36,30 @@ class ScriptedPrompter : public Prompter {
         return name;
     }
 
+    QString AskDirectory(const QString& title, const QString& start) override {
+        fileDialogs << QStringLiteral("folder|%1|%2").arg(title, start);
+        if (directories.empty())
+            return QString();
+        const QString d = directories.front();
+        directories.pop_front();
+        return d;
+    }
+    bool AskColour(std::uint32_t initial, std::uint32_t* chosen) override {
+        colourAsks.push_back(initial);
+        if (colours.empty())
+            return false;
+        *chosen = colours.front();
+        colours.pop_front();
+        return true;
+    }
+
     QStringList asked;
+    QStringList captions;    // the caption of each question, empty for the program's name
+    std::vector<Icon> icons; // the icon of each question
     std::deque<Answer> answers;
+    std::deque<QString> directories;       // answers to folder choosers; none: cancelled
+    std::deque<std::uint32_t> colours;     // answers to colour choosers; none: cancelled
+    std::vector<std::uint32_t> colourAsks; // the initial colour of each colour chooser
     // Each file dialog as "open|save", directory, proposed name and filter, joined by '|'.
     QStringList fileDialogs;
     std::deque<QString> fileNames;
