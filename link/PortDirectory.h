@@ -4,6 +4,7 @@
 #include "SerialBackend.h"
 
 #include <QString>
+#include <QStringList>
 
 struct ProfileSettings;
 
@@ -16,3 +17,8 @@ struct PortChoice {
 
 // Port n reaches the n-th device of the settings, unless this run chose otherwise for port 1.
 LineFactory MakeLineFactory(const ProfileSettings& settings, const PortChoice& choice);
+// `lines`, except that port `port` reaches `device`.
+LineFactory WithPortDevice(LineFactory lines, int port, const QString& device);
+// The serial devices present on this machine, for choosing a port's device: adapters by their
+// stable names first (/dev/serial/by-id), then USB and ACM adapters and the built-in ports.
+QStringList SerialDevicesPresent(const QString& devRoot = QStringLiteral("/dev"));

@@ -44,7 +44,13 @@ class CRecordingSession : public QObject {
 
     // The port number a session uses: the settings' choice, unless this run names another.
     int SessionPort() const;
-    void SetSessionPortOverride(int nPort) { m_nSessionPortOverride = nPort; }
+    // This run records from port `nPort` whatever the settings say; `strWhat` says what it is.
+    void SetSessionPortOverride(int nPort, const QString& strWhat = QString()) {
+        m_nSessionPortOverride = nPort;
+        m_strSessionPortWhat = strWhat;
+    }
+    int SessionPortOverride() const { return m_nSessionPortOverride; }
+    const QString& SessionPortWhat() const { return m_strSessionPortWhat; }
 
     bool IsAcquiring() const { return m_bAcquiring != 0; }
     bool IsPortOpen() const { return m_comm.GetPortOpen(); }
@@ -95,4 +101,5 @@ class CRecordingSession : public QObject {
     std::int32_t m_bAcquiring = 0;
     std::int32_t m_nSavedFilterSel = -1;
     int m_nSessionPortOverride = 0;
+    QString m_strSessionPortWhat;
 };

@@ -82,7 +82,7 @@ QRect InitialFrameGeometry(const QRect& screen) {
 CMainFrame::CMainFrame(CZM540Doc& doc, ProfileSettings& settings, Prompter& prompter,
                        LineFactory lines, QWidget* parent)
     : QMainWindow(parent), m_doc(doc), m_settings(settings), m_prompter(prompter),
-      m_recentFiles(kRecentFileCount) {
+      m_recentFiles(kRecentFileCount), m_lines(lines) {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         setGeometry(InitialFrameGeometry(screen->geometry()));
 
@@ -93,7 +93,7 @@ CMainFrame::CMainFrame(CZM540Doc& doc, ProfileSettings& settings, Prompter& prom
         pause.exec(QEventLoop::ExcludeUserInputEvents);
     }
 
-    m_pView = new CZM540View(doc, settings, std::move(lines), this);
+    m_pView = new CZM540View(doc, settings, lines, this);
     m_pView->SetFrameControls(this);
     setCentralWidget(m_pView);
     CreateActions();

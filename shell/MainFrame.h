@@ -77,6 +77,8 @@ class CMainFrame : public QMainWindow, public FrameControls {
     void OnFilePrintSetup();
     // Saves the printed page as PDF, SVG or PNG, chosen by the file name's extension.
     void OnFileExportPage();
+    // Options: the option sheet, then every view takes what it changed.
+    void DoOptionsSheet();
     // The printer of this run, made at the first print command.
     QPrinter& Printer();
 
@@ -128,4 +130,5 @@ class CMainFrame : public QMainWindow, public FrameControls {
     CRecentFileList m_recentFiles;
     QTimer m_updateTimer;
     std::unique_ptr<QPrinter> m_pPrinter;
+    LineFactory m_lines; // the view's, for the option sheet's link check
 };

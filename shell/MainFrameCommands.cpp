@@ -6,6 +6,7 @@
 #include "Commands.h"
 #include "EcgFiles.h"
 #include "Leads.h"
+#include "OptionSheet.h"
 #include "ProfileSettings.h"
 #include "Prompter.h"
 #include "SystemColours.h"
@@ -254,4 +255,14 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     // Open once the drop is over, so that a question about saving does not hold up the
     // program the file came from.
     QTimer::singleShot(0, this, [this, path] { OpenDocumentFile(path); });
+}
+
+void CMainFrame::DoOptionsSheet() {
+    if (IsAcquiring())
+        return;
+    const CRecordingSession& session = m_pView->Session();
+    COptionSheet sheet(m_settings, m_prompter, m_lines, session.SessionPortOverride(),
+                       session.SessionPortWhat(), this);
+    if (sheet.exec() == QDialog::Accepted)
+        m_doc.UpdateAllViews();
 }

@@ -126,8 +126,12 @@ LineFactory CZM540App::RunLines(const CommandLine& cmd) const {
 }
 
 void CZM540App::ApplyRunChoices(const CommandLine& cmd) {
-    if (cmd.bDemo || !cmd.strSerialDevice.isEmpty())
-        m_pFrame->GetView()->Session().SetSessionPortOverride(1);
+    if (!cmd.strSerialDevice.isEmpty())
+        m_pFrame->GetView()->Session().SetSessionPortOverride(
+            1, QStringLiteral("%1 (--serial-device)").arg(cmd.strSerialDevice));
+    else if (cmd.bDemo)
+        m_pFrame->GetView()->Session().SetSessionPortOverride(
+            1, QStringLiteral("the built-in emulated recorder (--demo)"));
 
     // Mode, lead and filter class as the bar's controls would set them.
     if (cmd.nMode >= 0 && cmd.nMode != m_pDoc->m_bTwelveLead && m_pDoc->m_bNewRecord)
