@@ -8,7 +8,7 @@
 namespace {
 
 // clang-format off
-constexpr std::array<CommandInfo, 25> kCommands = {{
+constexpr std::array<CommandInfo, 30> kCommands = {{
     {ID_FILE_NEW, "&New\tCtrl+N", "Ctrl+N",
      "Clears all memory and ready for a new ECG", "New ECG", ":/icons/new.svg", false},
     {ID_FILE_OPEN, "&Open...\tCtrl+O", "Ctrl+O",
@@ -27,6 +27,14 @@ constexpr std::array<CommandInfo, 25> kCommands = {{
     {ID_FILE_PRINT_DIRECT, nullptr, "", "", nullptr, nullptr, false},
     {ID_FILE_PRINT_SETUP, "P&rint Setup...", "",
      "Change the printer and printing options", "Print Setup", nullptr, false},
+    {ID_FILE_UPDATE, "&Update\tCtrl+S", "",
+     "Update the container to show any changes", "Update", ":/icons/save.svg", false},
+    {ID_FILE_SAVE_COPY_AS, "Save Copy &As...", "",
+     "Save a copy of the active document with a new name", "Save Copy", nullptr, false},
+    {ID_CANCEL_EDIT_INPLACE, nullptr, "", "Cancel in-place editing", nullptr, nullptr, false},
+    {ID_NEXT_PANE, nullptr, "", "Switch to the next window pane", "Next Pane", nullptr, false},
+    {ID_PREV_PANE, nullptr, "", "Switch back to the previous window pane", "Previous Pane",
+     nullptr, false},
     {ID_APP_EXIT, "E&xit", "",
      "Quit the application; prompts to save documents", "Exit", nullptr, false},
     {ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Ctrl+Z;Alt+Backspace",
@@ -63,7 +71,87 @@ constexpr std::array<CommandInfo, 25> kCommands = {{
 
 static_assert(kRecentFileCount == 3, "the table holds three recent-file entries");
 
+const MenuLayout kMainMenu[] = {
+    {"&File",
+     {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_EXPORT_PAGE, kSeparator,
+      ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, kSeparator, ID_FILE_MRU_FILE1,
+      kSeparator, ID_APP_EXIT}},
+    {"&Edit",
+     {ID_EDIT_UNDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, kSeparator, ID_OPTIONS}},
+    {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}},
+    {"&Help", {ID_APP_ABOUT}},
+};
+// In place, merged with the other program's menus, which go in the empty groups.
+const MenuLayout kInPlaceMenu[] = {
+    {"&Edit", {ID_EDIT_UNDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE}},
+    {"&View", {ID_VIEW_TOOLBAR}},
+    {nullptr, {}},
+    {nullptr, {}},
+    {"&Help", {ID_APP_ABOUT}},
+};
+const MenuLayout kOpenedMenu[] = {
+    {"&File",
+     {ID_FILE_UPDATE, ID_FILE_SAVE_COPY_AS, kSeparator, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW,
+      ID_FILE_PRINT_SETUP, kSeparator, ID_APP_EXIT}},
+    {"&Edit", {ID_EDIT_UNDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE}},
+    {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}},
+    {"&Help", {ID_APP_ABOUT}},
+};
+
+constexpr int kMainToolBar[] = {
+    ID_FILE_NEW,  ID_FILE_OPEN,           ID_FILE_SAVE,  kSeparator,
+    ID_OPTIONS,   ID_TWELVE_LEAD_MONITOR, kSeparator,    ID_EDIT_COPY,
+    kSeparator,   ID_FILE_PRINT_PREVIEW,  ID_FILE_PRINT, kSeparator,
+    ID_APP_ABOUT,
+};
+constexpr int kInPlaceToolBar[] = {ID_EDIT_COPY, kSeparator, ID_APP_ABOUT};
+
+// The edit keys both embedded modes have.
+#define ZM540_EDIT_KEYS                                                                            \
+    {"Ctrl+Z", ID_EDIT_UNDO}, {"Alt+Backspace", ID_EDIT_UNDO}, {"Ctrl+X", ID_EDIT_CUT},            \
+        {"Shift+Del", ID_EDIT_CUT}, {"Ctrl+C", ID_EDIT_COPY}, {"Ctrl+Ins", ID_EDIT_COPY},          \
+        {"Ctrl+V", ID_EDIT_PASTE}, {                                                               \
+        "Shift+Ins", ID_EDIT_PASTE                                                                 \
+    }
+constexpr Accelerator kInPlaceKeys[] = {ZM540_EDIT_KEYS, {"Esc", ID_CANCEL_EDIT_INPLACE}};
+constexpr Accelerator kOpenedKeys[] = {{"Ctrl+S", ID_FILE_UPDATE},
+                                       {"Ctrl+P", ID_FILE_PRINT},
+                                       ZM540_EDIT_KEYS,
+                                       {"F6", ID_NEXT_PANE},
+                                       {"Shift+F6", ID_PREV_PANE}};
+#undef ZM540_EDIT_KEYS
+
 } // namespace
+
+std::span<const MenuLayout> MenuLayoutOf(FrameMode mode) {
+    switch (mode) {
+    case FrameMode::InPlace:
+        return kInPlaceMenu;
+    case FrameMode::Opened:
+        return kOpenedMenu;
+    case FrameMode::Main:
+        break;
+    }
+    return kMainMenu;
+}
+
+std::span<const int> ToolBarLayoutOf(FrameMode mode) {
+    if (mode == FrameMode::InPlace)
+        return kInPlaceToolBar;
+    return kMainToolBar;
+}
+
+std::span<const Accelerator> AcceleratorsOf(FrameMode mode) {
+    switch (mode) {
+    case FrameMode::InPlace:
+        return kInPlaceKeys;
+    case FrameMode::Opened:
+        return kOpenedKeys;
+    case FrameMode::Main:
+        break;
+    }
+    return {};
+}
 
 std::span<const CommandInfo> CommandTable() {
     return kCommands;
@@ -95,9 +183,10 @@ std::vector<CommandState> ComputeCommandStates(const CZM540Doc& doc, bool bAcqui
     };
     // Everything that would read, replace or print the document waits for the session's end;
     // the recent files open a document just as Open does, each one while it names a file.
-    for (int id : {int(IDC_FILTER_SELECT), int(ID_FILE_NEW), int(ID_FILE_OPEN),
-                   int(ID_FILE_SAVE_AS), int(ID_FILE_PRINT_SETUP), int(ID_FILE_PRINT),
-                   int(ID_FILE_PRINT_DIRECT), int(ID_FILE_PRINT_PREVIEW), int(ID_FILE_EXPORT_PAGE), int(ID_EDIT_COPY), int(ID_OPTIONS)})
+    for (int id :
+         {int(IDC_FILTER_SELECT), int(ID_FILE_NEW), int(ID_FILE_OPEN), int(ID_FILE_SAVE_AS),
+          int(ID_FILE_PRINT_SETUP), int(ID_FILE_PRINT), int(ID_FILE_PRINT_DIRECT),
+          int(ID_FILE_PRINT_PREVIEW), int(ID_FILE_EXPORT_PAGE), int(ID_EDIT_COPY), int(ID_OPTIONS)})
         states.push_back({id, bIdle, false, {}});
     for (int i = 0; i < kRecentFileCount; ++i)
         states.push_back({ID_FILE_MRU_FILE1 + i, bIdle && i < nRecentFiles, false, {}});

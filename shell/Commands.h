@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <initializer_list>
 #include <span>
 #include <vector>
 
@@ -10,10 +11,12 @@ class CZM540Doc;
 // Command and control identifiers of the main window. The numbers are the program's own and
 // stay as they are.
 enum CommandId : int {
+    kSeparator = 0, // in menu and toolbar layouts
     ID_RECORD = 1000,
     IDC_LEAD_SELECT = 1001,
     IDC_LEAD_LABEL = 1010,
     IDC_FILTER_SELECT = 1013,
+    ID_CANCEL_EDIT_INPLACE = 32769,
     ID_OPTIONS = 32772,
     ID_TWELVE_LEAD_MONITOR = 32774,
     ID_FILE_EXPORT_PAGE = 32790,
@@ -25,6 +28,8 @@ enum CommandId : int {
     ID_FILE_PRINT = 57607,
     ID_FILE_PRINT_DIRECT = 57608,
     ID_FILE_PRINT_PREVIEW = 57609,
+    ID_FILE_UPDATE = 57610,
+    ID_FILE_SAVE_COPY_AS = 57611,
     ID_FILE_MRU_FILE1 = 57616,
     ID_EDIT_COPY = 57634,
     ID_EDIT_CUT = 57635,
@@ -32,6 +37,8 @@ enum CommandId : int {
     ID_EDIT_UNDO = 57643,
     ID_APP_ABOUT = 57664,
     ID_APP_EXIT = 57665,
+    ID_NEXT_PANE = 57680,
+    ID_PREV_PANE = 57681,
     ID_VIEW_TOOLBAR = 59392,
     ID_VIEW_STATUS_BAR = 59393,
 };
@@ -53,6 +60,27 @@ struct CommandInfo {
 };
 
 std::span<const CommandInfo> CommandTable();
+
+// The three ways the program shows a recording: its own main window, in place inside another
+// program's window, and opened for editing from another program in a window of its own.
+enum class FrameMode { Main, InPlace, Opened };
+
+// One menu of a menu bar: its title and its items (kSeparator for a separator; the recent
+// files stand where ID_FILE_MRU_FILE1 is).
+struct MenuLayout {
+    const char* title; // null: an empty group where another program's menus go
+    std::initializer_list<int> items;
+};
+std::span<const MenuLayout> MenuLayoutOf(FrameMode mode);
+// The toolbar's buttons from left to right.
+std::span<const int> ToolBarLayoutOf(FrameMode mode);
+// A key of a window's accelerator table and the command it gives.
+struct Accelerator {
+    const char* key; // a key sequence in portable text
+    CommandId id;
+};
+// The keys of the embedded modes; the main window's keys are the command table's shortcuts.
+std::span<const Accelerator> AcceleratorsOf(FrameMode mode);
 // The table's entry for `id`, or null.
 const CommandInfo* FindCommand(int id);
 

@@ -23,32 +23,6 @@
 
 namespace {
 
-constexpr int kSeparator = 0;
-// The toolbar's buttons from left to right.
-constexpr int kToolBarLayout[] = {
-    ID_FILE_NEW,  ID_FILE_OPEN,           ID_FILE_SAVE,  kSeparator,
-    ID_OPTIONS,   ID_TWELVE_LEAD_MONITOR, kSeparator,    ID_EDIT_COPY,
-    kSeparator,   ID_FILE_PRINT_PREVIEW,  ID_FILE_PRINT, kSeparator,
-    ID_APP_ABOUT,
-};
-
-// The menus; the recent files stand where ID_FILE_MRU_FILE1 is.
-struct MenuLayout {
-    const char* title;
-    std::initializer_list<int> items;
-};
-const MenuLayout kMenus[] = {
-    {"&File",
-     {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_EXPORT_PAGE, kSeparator,
-      ID_FILE_PRINT,
-      ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, kSeparator, ID_FILE_MRU_FILE1, kSeparator,
-      ID_APP_EXIT}},
-    {"&Edit",
-     {ID_EDIT_UNDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, kSeparator, ID_OPTIONS}},
-    {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}},
-    {"&Help", {ID_APP_ABOUT}},
-};
-
 QList<QKeySequence> Shortcuts(const char* text) {
     QList<QKeySequence> keys;
     for (const QString& key : QString::fromLatin1(text).split(QLatin1Char(';'), Qt::SkipEmptyParts))
@@ -150,7 +124,7 @@ void CMainFrame::CreateActions() {
 }
 
 void CMainFrame::CreateMenus() {
-    for (const MenuLayout& layout : kMenus) {
+    for (const MenuLayout& layout : MenuLayoutOf(FrameMode::Main)) {
         QMenu* menu = menuBar()->addMenu(QString::fromLatin1(layout.title));
         for (int id : layout.items) {
             if (id == kSeparator) {
@@ -169,7 +143,7 @@ void CMainFrame::CreateToolBar() {
     m_pToolBar = addToolBar(QStringLiteral("Toolbar"));
     m_pToolBar->setObjectName(QStringLiteral("ToolBar"));
     m_pToolBar->setIconSize(QSize(16, 16));
-    for (int id : kToolBarLayout) {
+    for (int id : ToolBarLayoutOf(FrameMode::Main)) {
         if (id == kSeparator)
             m_pToolBar->addSeparator();
         else
