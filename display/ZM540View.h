@@ -62,6 +62,8 @@ class CZM540View : public QWidget {
     std::function<void(Canvas&, const PrintInfo*)> PrintedPage();
     // Copy: the page as a picture on the clipboard.
     void OnCopyPicture();
+    // Esc in place: editing in place ends.
+    void OnCancelInPlace() { emit deactivateUI(); }
 
     const QImage& Background() const { return m_background; }
     const GridLayout& Grid() const { return m_grid; }
@@ -83,6 +85,8 @@ class CZM540View : public QWidget {
   signals:
     // Emitted first by OnUpdate: the filter chooser should show `cutoff`, the lead chooser `lead`.
     void choosersNeedUpdate(double cutoff, int lead);
+    // Editing in place is over: the other program takes its window back.
+    void deactivateUI();
 
   protected:
     void paintEvent(QPaintEvent* event) override;

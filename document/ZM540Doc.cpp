@@ -52,16 +52,26 @@ bool CZM540Doc::OnSaveDocument(const QString& path) {
     if (m_settings.InitDirSel != kDirSystemDefault)
         QDir::setCurrent(m_settings.InitDir); // the directory may be gone; saving goes on
 
+    if (!WriteFile(target))
+        return false;
+    SetModifiedFlag(false);
+    m_bHasFileName = true;
+    SetPathName(target);
+    RememberDirectory(target);
+    return true;
+}
+
+bool CZM540Doc::SaveCopy(const QString& path) {
+    return WriteFile(QFileInfo(path).absoluteFilePath());
+}
+
+bool CZM540Doc::WriteFile(const QString& target) {
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly) || !Serialize(file, Archive::Store) || !file.commit()) {
         m_prompter.Tell(QStringLiteral("Could not save \"%1\": %2.")
                             .arg(QDir::toNativeSeparators(target), file.errorString()));
         return false;
     }
-    SetModifiedFlag(false);
-    m_bHasFileName = true;
-    SetPathName(target);
-    RememberDirectory(target);
     return true;
 }
 

@@ -45,6 +45,9 @@ class CZM540Doc : public QObject {
     // Writes the file atomically; false (with a message) when it could not be written, in
     // which case any existing file is left as it was.
     bool OnSaveDocument(const QString& path);
+    // Writes the recording to `path` as a save would, but the document keeps its own file name
+    // and modified state; false (with a message) when it could not be written.
+    bool SaveCopy(const QString& path);
     // Stores or loads the file layout. A load that is refused shows the message and returns
     // false; the document is then left cleared.
     bool Serialize(QIODevice& ar, Archive mode);
@@ -52,7 +55,8 @@ class CZM540Doc : public QObject {
     bool IsModified() const { return m_bModified; }
     void SetModifiedFlag(bool bModified = true);
     QString GetPathName() const { return m_strPathName; }
-    // Whether the path names a file the recording was opened from or saved to ("Untitled" does not).
+    // Whether the path names a file the recording was opened from or saved to ("Untitled" does
+    // not).
     bool HasFileName() const { return m_bHasFileName; }
     QString GetTitle() const;
     void UpdateAllViews() { emit updated(); }
@@ -92,6 +96,7 @@ class CZM540Doc : public QObject {
     void modifiedChanged(bool bModified);
 
   private:
+    bool WriteFile(const QString& target);
     bool StoreRecord(QIODevice& ar);
     bool LoadRecord(QIODevice& ar);
     void SetPathName(const QString& path);

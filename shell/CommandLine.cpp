@@ -98,8 +98,14 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                                      QStringLiteral("With --print: the printer to use instead of "
                                                     "the default one."),
                                      QStringLiteral("name"));
+    const QCommandLineOption embedding(
+        QStringLiteral("embedding"),
+        QStringLiteral("Edit the recording that another program holds in <file>: Update (Ctrl+S) "
+                       "writes it back. Exit status 0 when it was updated, 3 when not, 1 on an "
+                       "error."),
+        QStringLiteral("file"));
     parser.addOption(settings);
-    parser.addOptions({print, printer});
+    parser.addOptions({print, printer, embedding});
     parser.addOption(splash);
     parser.addOption(firstPaint);
     parser.addOption(timeSession);
@@ -165,6 +171,11 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         return fail(QStringLiteral("--printer goes with --print."));
     if (parser.isSet(print) && (!files.isEmpty() || parser.isSet(record)))
         return fail(QStringLiteral("--print takes its file and nothing to open or record."));
+    if (parser.isSet(embedding) &&
+        (!files.isEmpty() || parser.isSet(record) || parser.isSet(print)))
+        return fail(QStringLiteral("--embedding takes its file and nothing to open, record or "
+                                   "print."));
+    cmd.strEmbeddingFile = parser.value(embedding);
     cmd.strPrintFile = parser.value(print);
     cmd.strPrinter = parser.value(printer);
     const QString patient = parser.value(animal);

@@ -22,8 +22,9 @@ struct CommandLine {
     int nFilter = -1;            // filter chooser entry, -1 as it is
     double dRecordSeconds = 0.0; // > 0: record this long, save to strSavePath and end
     QString strSavePath;
-    QString strPrintFile; // print this recording's page without a dialog and end
-    QString strPrinter;   // on this printer; empty: the default one
+    QString strPrintFile;     // print this recording's page without a dialog and end
+    QString strPrinter;       // on this printer; empty: the default one
+    QString strEmbeddingFile; // edit the recording another program holds in this file
 };
 CommandLine ParseCommandLine(const QStringList& arguments);
 // Whether the arguments ask for a print without a display (--print); looked at before the

@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -54,9 +55,9 @@ QRect InitialFrameGeometry(const QRect& screen) {
 }
 
 CMainFrame::CMainFrame(CZM540Doc& doc, ProfileSettings& settings, Prompter& prompter,
-                       LineFactory lines, QWidget* parent)
+                       LineFactory lines, QWidget* parent, FrameMode mode, const QString& heldFile)
     : QMainWindow(parent), m_doc(doc), m_settings(settings), m_prompter(prompter),
-      m_recentFiles(kRecentFileCount), m_lines(lines) {
+      m_recentFiles(kRecentFileCount), m_lines(lines), m_mode(mode), m_strHeldFile(heldFile) {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         setGeometry(InitialFrameGeometry(screen->geometry()));
 
@@ -75,7 +76,8 @@ CMainFrame::CMainFrame(CZM540Doc& doc, ProfileSettings& settings, Prompter& prom
     CreateToolBar();
     CreateRecordBar();
     CreateStatusBar();
-    setAcceptDrops(true);
+    // Another program's recording is not replaced by a dropped one.
+    setAcceptDrops(m_mode == FrameMode::Main);
 
     m_updateTimer.setSingleShot(true);
     m_updateTimer.setInterval(0);
@@ -106,7 +108,8 @@ void CMainFrame::CreateActions() {
             action->setToolTip(QString::fromLatin1(c.toolTip));
         if (c.icon)
             action->setIcon(QIcon(QString::fromLatin1(c.icon)));
-        action->setShortcuts(Shortcuts(c.shortcuts));
+        if (m_mode == FrameMode::Main)
+            action->setShortcuts(Shortcuts(c.shortcuts));
         action->setCheckable(c.bCheckable);
         action->setData(int(c.id));
         m_actions.insert(c.id, action);
@@ -118,13 +121,17 @@ void CMainFrame::CreateActions() {
     // Any command can change what the others may do.
     for (QAction* action : std::as_const(m_actions))
         connect(action, &QAction::triggered, this, &CMainFrame::RequestCommandUpdate);
+    for (const Accelerator& key : AcceleratorsOf(m_mode))
+        if (QAction* action = Action(key.id))
+            action->setShortcuts(action->shortcuts() << QKeySequence(QString::fromLatin1(key.key),
+                                                                     QKeySequence::PortableText));
     // The mode command's check mark and the bars' visibility come from the update pass.
     Action(ID_APP_ABOUT)->setMenuRole(QAction::AboutRole);
     Action(ID_APP_EXIT)->setMenuRole(QAction::QuitRole);
 }
 
 void CMainFrame::CreateMenus() {
-    for (const MenuLayout& layout : MenuLayoutOf(FrameMode::Main)) {
+    for (const MenuLayout& layout : MenuLayoutOf(m_mode)) {
         QMenu* menu = menuBar()->addMenu(QString::fromLatin1(layout.title));
         for (int id : layout.items) {
             if (id == kSeparator) {
@@ -222,5 +229,8 @@ void CMainFrame::ConnectDocument() {
 }
 
 void CMainFrame::UpdateCaption() {
-    setWindowTitle(m_doc.GetTitle() + QStringLiteral(" - ZM540 Vet"));
+    const QString title = m_mode == FrameMode::Opened
+                              ? QFileInfo(m_strHeldFile).fileName() + QStringLiteral(" (embedded)")
+                              : m_doc.GetTitle();
+    setWindowTitle(title + QStringLiteral(" - ZM540 Vet"));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Commands.h"
 #include "RecentFileList.h"
 #include "ZM540View.h"
 
@@ -30,9 +31,12 @@ QRect InitialFrameGeometry(const QRect& screen);
 class CMainFrame : public QMainWindow, public FrameControls {
     Q_OBJECT
   public:
-    // The view's sessions reach the recorder through the lines of `lines`.
+    // The view's sessions reach the recorder through the lines of `lines`. A window in the
+    // opened mode edits the recording that another program holds in `heldFile`, with the
+    // opened mode's menus and keys.
     CMainFrame(CZM540Doc& doc, ProfileSettings& settings, Prompter& prompter, LineFactory lines,
-               QWidget* parent = nullptr);
+               QWidget* parent = nullptr, FrameMode mode = FrameMode::Main,
+               const QString& heldFile = QString());
     ~CMainFrame() override;
 
     // The application carries out the commands that are its own (Open, About).
@@ -70,6 +74,14 @@ class CMainFrame : public QMainWindow, public FrameControls {
     // Opens `path` into the document; false when it was not opened (cancelled or unreadable).
     bool OpenDocumentFile(const QString& path);
     void OnOpenRecentFile(int index);
+    // The opened mode: Update writes the recording back into the file the other program holds;
+    // Save Copy As writes it elsewhere and leaves that file as it is.
+    bool OnFileUpdate();
+    void OnFileSaveCopyAs();
+    FrameMode Mode() const { return m_mode; }
+    // Whether Update has written the held file in this run.
+    bool Updated() const { return m_bUpdated; }
+
     // Print commands: the page of the view's layout on the run's printer.
     void OnFilePrint();
     void OnFilePrintDirect();
@@ -131,4 +143,7 @@ class CMainFrame : public QMainWindow, public FrameControls {
     QTimer m_updateTimer;
     std::unique_ptr<QPrinter> m_pPrinter;
     LineFactory m_lines; // the view's, for the option sheet's link check
+    FrameMode m_mode;
+    QString m_strHeldFile;
+    bool m_bUpdated = false;
 };

@@ -210,8 +210,35 @@ void CMainFrame::UpdateCommandUI() {
     Action(ID_VIEW_STATUS_BAR)->setChecked(!statusBar()->isHidden());
 }
 
+bool CMainFrame::OnFileUpdate() {
+    if (IsAcquiring() || !m_doc.OnSaveDocument(m_strHeldFile))
+        return false;
+    m_bUpdated = true;
+    return true;
+}
+
+void CMainFrame::OnFileSaveCopyAs() {
+    if (IsAcquiring())
+        return;
+    const QFileInfo held(m_strHeldFile);
+    const QString chosen = m_prompter.AskFileName(Prompter::FileDialog::Save, held.absolutePath(),
+                                                  held.fileName(), EcgFileFilter());
+    if (!chosen.isEmpty())
+        m_doc.SaveCopy(WithEcgSuffix(chosen));
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (!SaveModified()) {
+    if (m_mode == FrameMode::Opened && m_doc.IsModified()) {
+        const Prompter::Answer answer =
+            m_prompter.Ask(QStringLiteral("Update the recording in %1 before closing?")
+                               .arg(QFileInfo(m_strHeldFile).fileName()),
+                           Prompter::Buttons::YesNoCancel, Prompter::Icon::Question);
+        if (answer == Prompter::Answer::Cancel ||
+            (answer == Prompter::Answer::Yes && !OnFileUpdate())) {
+            event->ignore();
+            return;
+        }
+    } else if (m_mode == FrameMode::Main && !SaveModified()) {
         event->ignore();
         return;
     }

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTimer>
 
@@ -88,13 +89,28 @@ bool CZM540App::InitInstance(const QStringList& arguments) {
         m_pPrompter = m_pScriptPrompter.get();
     }
     m_pDoc = std::make_unique<CZM540Doc>(m_settings, *m_pPrompter);
+    // However the program ends, the settings are saved.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &CZM540App::ExitInstance);
+    if (!cmd.strEmbeddingFile.isEmpty()) {
+        // Started for another program: its recording's window is the only one.
+        m_pFrame = std::make_unique<CMainFrame>(*m_pDoc, m_settings, *m_pPrompter, RunLines(cmd),
+                                                nullptr, FrameMode::Opened, cmd.strEmbeddingFile);
+        m_pFrame->SetApplication(this);
+        if (m_pOwnPrompter)
+            m_pOwnPrompter->SetOwner(m_pFrame.get());
+        if (!OpenEmbedded(cmd.strEmbeddingFile)) {
+            m_nExitCode = 1;
+            return false;
+        }
+        ApplyRunChoices(cmd);
+        m_pFrame->show();
+        return true;
+    }
     m_pFrame = std::make_unique<CMainFrame>(*m_pDoc, m_settings, *m_pPrompter, RunLines(cmd));
     m_pFrame->SetApplication(this);
     if (m_pOwnPrompter)
         m_pOwnPrompter->SetOwner(m_pFrame.get());
     m_pFrame->LoadRecentFiles(*m_pProfile);
-    // However the program ends, the settings are saved.
-    connect(qApp, &QCoreApplication::aboutToQuit, this, &CZM540App::ExitInstance);
 
     // A file that cannot be opened has said why; the program goes on with a new recording.
     if (cmd.strFileName.isEmpty() || !m_pFrame->OpenDocumentFile(cmd.strFileName)) {
@@ -146,11 +162,34 @@ void CZM540App::ApplyRunChoices(const CommandLine& cmd) {
     }
 }
 
+bool CZM540App::OpenEmbedded(const QString& path) {
+    const QFileInfo file(path);
+    // No file yet, or an empty one: a new recording, which Update will write there.
+    if (!file.exists() || (file.isFile() && file.size() == 0)) {
+        m_pDoc->OnNewDocument();
+        m_pDoc->UpdateAllViews();
+        return true;
+    }
+    // A file that cannot be read, or is refused, has said why; it is left as it is.
+    if (!m_pDoc->OnOpenDocument(path) || !m_pDoc->HasFileName())
+        return false;
+    m_pDoc->UpdateAllViews();
+    return true;
+}
+
+int CZM540App::ExitStatus(int loopStatus) const {
+    if (loopStatus != 0 || !m_pFrame || m_pFrame->Mode() != FrameMode::Opened)
+        return loopStatus;
+    return m_pFrame->Updated() ? 0 : 3;
+}
+
 void CZM540App::ExitInstance() {
     if (m_bExited || !m_pProfile)
         return;
     m_bExited = true;
-    m_pFrame->SaveRecentFiles(*m_pProfile);
+    // The held recording is not one of the user's recent files.
+    if (m_pFrame && m_pFrame->Mode() == FrameMode::Main)
+        m_pFrame->SaveRecentFiles(*m_pProfile);
     SaveSettings(*m_pProfile, m_settings);
     if (m_pProfile->status() != QSettings::NoError)
         m_pPrompter->Tell(QStringLiteral("Could not save the settings to \"%1\".")

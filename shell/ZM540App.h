@@ -32,6 +32,9 @@ class CZM540App : public QObject {
     // with which status the process ends.
     bool InitInstance(const QStringList& arguments);
     int ExitCode() const { return m_nExitCode; }
+    // The process's status once the event loop has ended with `loopStatus`: for a recording
+    // held by another program, 0 when it was updated and 3 when it was not.
+    int ExitStatus(int loopStatus) const;
     // Saves the settings and the recent files; runs once, however often it is called.
     void ExitInstance();
     void OnFileOpen();
@@ -45,6 +48,9 @@ class CZM540App : public QObject {
     // Where this run's ports lead.
     LineFactory RunLines(const CommandLine& cmd) const;
     void ApplyRunChoices(const CommandLine& cmd);
+    // Opens the recording another program holds in `path` in a window of the opened mode;
+    // false (with the reason shown) when the file cannot be read.
+    bool OpenEmbedded(const QString& path);
 
     ProfileSettings m_settings;
 

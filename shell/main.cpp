@@ -34,5 +34,5 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/zm540vet.svg")));
     if (!theApp.InitInstance(QApplication::arguments()))
         return theApp.ExitCode();
-    return QApplication::exec();
+    return theApp.ExitStatus(QApplication::exec());
 }

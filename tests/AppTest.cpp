@@ -7,10 +7,14 @@
 #include "MainFrame.h"
 #include "SplashWnd.h"
 #include "ZM540App.h"
+#include "ZM540Doc.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
@@ -181,4 +185,85 @@ TEST(AboutBox, ShowsTheRecorderLineAndClosesOnOk) {
     QTest::mouseClick(ok, Qt::LeftButton);
     EXPECT_EQ(about.result(), QDialog::Accepted);
     EXPECT_FALSE(about.isVisible());
+}
+
+TEST(Embedding, UpdateWritesTheHeldFileAsASaveWould) {
+    AppFixture f;
+    const QString held = f.SavedRecording("held.vecg");
+    ASSERT_TRUE(f.Start({"--embedding", held}));
+    CMainFrame* frame = f.app->GetMainFrame();
+    EXPECT_EQ(frame->windowTitle(), "held.vecg (embedded) - ZM540 Vet");
+    EXPECT_EQ(frame->Action(ID_FILE_UPDATE)->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+    QStringList fileMenu;
+    for (const QAction* a : frame->menuBar()->actions().first()->menu()->actions())
+        fileMenu << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(fileMenu,
+              QStringList({"&Update\tCtrl+S", "Save Copy &As...", "-", "&Print...\tCtrl+P",
+                           "Print Pre&view", "P&rint Setup...", "-", "E&xit"}));
+
+    // A change: another filter class. Save Copy As writes it elsewhere and leaves the held
+    // file, the document's name and its modified state alone.
+    CZM540Doc& doc = *f.app->GetDocument();
+    doc.OnFilterSelect(2);
+    ASSERT_TRUE(doc.IsModified());
+    const QByteArray before = ReadAll(held);
+    f.prompter.fileNames.push_back(f.Path("copy.vecg"));
+    frame->OnFileSaveCopyAs();
+    EXPECT_EQ(ReadAll(held), before);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(frame->windowTitle(), "held.vecg (embedded) - ZM540 Vet");
+
+    // Update writes exactly what a Save of the same document writes.
+    ASSERT_TRUE(frame->OnFileUpdate());
+    EXPECT_EQ(ReadAll(held), ReadAll(f.Path("copy.vecg")));
+    EXPECT_NE(ReadAll(held), before);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(f.app->ExitStatus(0), 0);
+    // The held file is not one of the recent files.
+    f.app->ExitInstance();
+    QSettings profile(f.ini, QSettings::IniFormat);
+    EXPECT_FALSE(profile.contains(QStringLiteral("Recent File List/File1")));
+}
+
+TEST(Embedding, ClosingWithChangesAsksWhetherToUpdate) {
+    struct Case {
+        Prompter::Answer answer;
+        bool bClosed;
+        bool bWritten;
+        int status;
+    };
+    for (const Case& c :
+         {Case{Prompter::Answer::Yes, true, true, 0}, Case{Prompter::Answer::No, true, false, 3},
+          Case{Prompter::Answer::Cancel, false, false, 3}}) {
+        AppFixture f;
+        const QString held = f.SavedRecording("rex.vecg");
+        const QByteArray before = ReadAll(held);
+        ASSERT_TRUE(f.Start({"--embedding", held}));
+        f.app->GetDocument()->OnFilterSelect(0);
+        f.prompter.answers.push_back(c.answer);
+        EXPECT_EQ(f.app->GetMainFrame()->close(), c.bClosed);
+        EXPECT_EQ(f.prompter.asked,
+                  QStringList({"Update the recording in rex.vecg before closing?"}));
+        EXPECT_EQ(ReadAll(held) != before, c.bWritten);
+        EXPECT_EQ(f.app->ExitStatus(0), c.status);
+    }
+}
+
+TEST(Embedding, AMissingFileIsANewRecordingAndADamagedOneIsLeftAlone) {
+    AppFixture f;
+    const QString fresh = f.Path("new.vecg");
+    ASSERT_TRUE(f.Start({"--embedding", fresh}));
+    EXPECT_EQ(f.app->GetDocument()->m_nSamples, 0);
+    EXPECT_TRUE(f.prompter.asked.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(fresh));
+    ASSERT_TRUE(f.app->GetMainFrame()->OnFileUpdate());
+    EXPECT_TRUE(QFileInfo::exists(fresh));
+
+    AppFixture damaged;
+    const QString bad = damaged.Path("bad.vecg");
+    WriteAll(bad, QByteArrayLiteral("not a recording at all"));
+    EXPECT_FALSE(damaged.Start({"--embedding", bad}));
+    EXPECT_EQ(damaged.app->ExitCode(), 1);
+    EXPECT_EQ(damaged.prompter.asked.size(), 1);
+    EXPECT_EQ(ReadAll(bad), QByteArrayLiteral("not a recording at all"));
 }
