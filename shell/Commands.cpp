@@ -105,6 +105,13 @@ constexpr int kMainToolBar[] = {
     ID_APP_ABOUT,
 };
 constexpr int kInPlaceToolBar[] = {ID_EDIT_COPY, kSeparator, ID_APP_ABOUT};
+// Opened for another program: Update in place of the file commands, which would replace or
+// rename the recording that program holds.
+constexpr int kOpenedToolBar[] = {
+    ID_FILE_UPDATE, kSeparator,   ID_OPTIONS,   ID_TWELVE_LEAD_MONITOR,
+    kSeparator,     ID_EDIT_COPY, kSeparator,   ID_FILE_PRINT_PREVIEW,
+    ID_FILE_PRINT,  kSeparator,   ID_APP_ABOUT,
+};
 
 // The edit keys both embedded modes have.
 #define ZM540_EDIT_KEYS                                                                            \
@@ -136,8 +143,14 @@ std::span<const MenuLayout> MenuLayoutOf(FrameMode mode) {
 }
 
 std::span<const int> ToolBarLayoutOf(FrameMode mode) {
-    if (mode == FrameMode::InPlace)
+    switch (mode) {
+    case FrameMode::InPlace:
         return kInPlaceToolBar;
+    case FrameMode::Opened:
+        return kOpenedToolBar;
+    case FrameMode::Main:
+        break;
+    }
     return kMainToolBar;
 }
 

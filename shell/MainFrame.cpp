@@ -150,7 +150,7 @@ void CMainFrame::CreateToolBar() {
     m_pToolBar = addToolBar(QStringLiteral("Toolbar"));
     m_pToolBar->setObjectName(QStringLiteral("ToolBar"));
     m_pToolBar->setIconSize(QSize(16, 16));
-    for (int id : ToolBarLayoutOf(FrameMode::Main)) {
+    for (int id : ToolBarLayoutOf(m_mode)) {
         if (id == kSeparator)
             m_pToolBar->addSeparator();
         else

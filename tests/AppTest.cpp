@@ -19,6 +19,7 @@
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
