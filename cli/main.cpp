@@ -5,6 +5,7 @@
 #include "Leads.h"
 #include "PageOutputs.h"
 #include "ProfileSettings.h"
+#include "SafeWrite.h"
 #include "StderrPrompter.h"
 #include "ZM540Doc.h"
 
@@ -12,11 +13,13 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QSaveFile>
 #include <QSettings>
 #include <QTextStream>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -44,6 +47,12 @@ QString CutoffText(double cutoff) {
 void PrintHeader(const CZM540Doc& doc, const QString& path) {
     const EcgFileHeader& h = doc.m_header;
     QTextStream out(stdout);
+    if (doc.m_nSamples == 0) {
+        // An empty file, or one saved before anything was recorded: no header worth showing.
+        out << "File:            " << path << '\n'
+            << "Recording:       none (the file holds no samples)\n";
+        return;
+    }
     const int lead = doc.m_nRhythmLead;
     QString leadText = QStringLiteral("%1 (%2)").arg(lead).arg(
         QLatin1String(kLeadNames[std::size_t(doc.RhythmLead())]));
@@ -65,22 +74,27 @@ void PrintHeader(const CZM540Doc& doc, const QString& path) {
         << "Bits per sample: " << h.wBitsPerSample << '\n';
 }
 
-bool WriteAtomically(const QString& path, const QByteArray& bytes, QString* error) {
-    if (path == QLatin1String("-")) {
-        std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
-        return std::fflush(stdout) == 0;
-    }
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return true;
-    *error = file.errorString();
-    return false;
+// Standard output ("-") or a file written safely.
+bool WriteOut(const QString& path, const QByteArray& bytes, QString* error) {
+    if (path != QLatin1String("-"))
+        return WriteFileSafely(path, bytes, error);
+    errno = 0;
+    const bool bWritten = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout) ==
+                              std::size_t(bytes.size()) &&
+                          std::fflush(stdout) == 0;
+    if (!bWritten)
+        *error = QString::fromLocal8Bit(std::strerror(errno ? errno : EIO));
+    return bWritten;
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
     DropRuntimeDirNote();
+    // A closed pipe on standard output is a failed write to report, not a silent end.
+#ifdef SIGPIPE
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     // Pages are drawn without a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -231,7 +245,7 @@ int main(int argc, char* argv[]) {
             PageFile(DocumentPage(*doc, ReadPrintStyle(settings)), pageFormat, paper);
         if (bytes.isEmpty())
             return Fail(QStringLiteral("%1: the page could not be drawn").arg(outPath));
-        if (!WriteAtomically(outPath, bytes, &error))
+        if (!WriteOut(outPath, bytes, &error))
             return Fail(QStringLiteral("%1: %2").arg(outPath, error));
         return 0;
     }
@@ -244,7 +258,7 @@ int main(int argc, char* argv[]) {
         prompter.SetContext(outPath);
         return doc->OnSaveDocument(outPath) ? 0 : 1;
     }
-    if (!WriteAtomically(outPath, TracesAsCsv(*doc, parser.isSet(rawOption)), &error))
+    if (!WriteOut(outPath, TracesAsCsv(*doc, parser.isSet(rawOption)), &error))
         return Fail(QStringLiteral("%1: %2").arg(outPath, error));
     return 0;
 }

@@ -159,6 +159,25 @@ bool CZM540View::OnStopInput() {
 }
 
 void CZM540View::keyPressEvent(QKeyEvent* event) {
+    // A modifier pressed alone is the start of a shortcut, and an Alt combination opens a
+    // menu: neither stops a session.
+    switch (event->key()) {
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+        QWidget::keyPressEvent(event);
+        return;
+    default:
+        break;
+    }
+    if (event->modifiers() & Qt::AltModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
     if (OnStopInput())
         event->accept();
     else
@@ -166,8 +185,7 @@ void CZM540View::keyPressEvent(QKeyEvent* event) {
 }
 
 void CZM540View::mousePressEvent(QMouseEvent* event) {
-    if ((event->button() == Qt::LeftButton || event->button() == Qt::RightButton) &&
-        OnStopInput())
+    if ((event->button() == Qt::LeftButton || event->button() == Qt::RightButton) && OnStopInput())
         event->accept();
     else
         QWidget::mousePressEvent(event);

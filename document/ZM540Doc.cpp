@@ -1,5 +1,7 @@
 #include "ZM540Doc.h"
 
+#include "SafeWrite.h"
+
 #include "ProfileSettings.h"
 #include "Prompter.h"
 #include "SignalFilter.h"
@@ -7,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <span>
 
@@ -66,10 +67,11 @@ bool CZM540Doc::SaveCopy(const QString& path) {
 }
 
 bool CZM540Doc::WriteFile(const QString& target) {
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || !Serialize(file, Archive::Store) || !file.commit()) {
+    QString error;
+    if (!WriteFileSafely(
+            target, [this](QIODevice& out) { return Serialize(out, Archive::Store); }, &error)) {
         m_prompter.Tell(QStringLiteral("Could not save \"%1\": %2.")
-                            .arg(QDir::toNativeSeparators(target), file.errorString()));
+                            .arg(QDir::toNativeSeparators(target), error));
         return false;
     }
     return true;
@@ -144,6 +146,23 @@ void CZM540Doc::ProcessRecord() {
 }
 
 void CZM540Doc::OnLeadSelect(int nSelection) {
+    if (nSelection == m_nRhythmLead)
+        return; // the list was opened and closed without another choice
+    if (m_bTwelveLead) {
+        // Every limb lead is recorded: the rhythm strip only shows another of them.
+        m_nRhythmLead = nSelection;
+        if (m_nSamples > 0)
+            SetModifiedFlag();
+        UpdateAllViews();
+        return;
+    }
+    // Monitoring records the chosen lead only: a new one starts a new recording.
+    if (IsModified() &&
+        m_prompter.Ask(QStringLiteral("Discard current data?"), Prompter::Buttons::YesNo,
+                       Prompter::Icon::Question) != Prompter::Answer::Yes) {
+        UpdateAllViews(); // the chooser shows the recorded lead again
+        return;
+    }
     m_nRhythmLead = nSelection;
     DeleteContents();
     UpdateAllViews();

@@ -66,7 +66,8 @@ class CZM540Doc : public QObject {
     void CaptureRecord(int tail, int head);
     void ProcessRecord();
 
-    // Bar commands; the argument is the chooser's selection (-1 for none).
+    // Bar commands; the argument is the chooser's selection (-1 for none). A new rhythm lead
+    // keeps a 12-lead recording; in monitoring it asks before discarding a modified one.
     void OnLeadSelect(int nSelection);
     void OnFilterSelect(int nSelection);
     void OnTwelveLeadMonitor();

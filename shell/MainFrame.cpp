@@ -19,6 +19,7 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -45,21 +46,33 @@ QLabel* BarLabel(const QString& text, std::initializer_list<const char*> texts) 
 
 } // namespace
 
-QRect InitialFrameGeometry(const QRect& screen) {
+QRect InitialFrameGeometry(const QRect& available, const QMargins& frame) {
     constexpr int kWidth = 800;
     constexpr int kHeight = 600;
-    if (screen.width() <= kWidth)
-        return screen;
-    return QRect(screen.x() + (screen.width() - kWidth) / 2,
-                 screen.y() + std::max(0, (screen.height() - kHeight) / 2), kWidth, kHeight);
+    const QRect inside = available.marginsRemoved(frame);
+    if (available.width() <= kWidth)
+        return inside;
+    const int w = std::min(kWidth, inside.width());
+    const int h = std::min(kHeight, inside.height());
+    const int outerW = w + frame.left() + frame.right();
+    const int outerH = h + frame.top() + frame.bottom();
+    return QRect(available.x() + (available.width() - outerW) / 2 + frame.left(),
+                 available.y() + (available.height() - outerH) / 2 + frame.top(), w, h);
 }
+
+namespace {
+
+// A title bar and borders as window managers commonly draw them, until the real ones are known.
+constexpr QMargins kUsualFrame(4, 28, 4, 4);
+
+} // namespace
 
 CMainFrame::CMainFrame(CZM540Doc& doc, ProfileSettings& settings, Prompter& prompter,
                        LineFactory lines, QWidget* parent, FrameMode mode, const QString& heldFile)
     : QMainWindow(parent), m_doc(doc), m_settings(settings), m_prompter(prompter),
       m_recentFiles(kRecentFileCount), m_lines(lines), m_mode(mode), m_strHeldFile(heldFile) {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        setGeometry(InitialFrameGeometry(screen->geometry()));
+        setGeometry(InitialFrameGeometry(screen->availableGeometry(), kUsualFrame));
 
     // The start-up picture, when allowed, stays up a moment while the window is built.
     if (CSplashWnd::ShowSplash(this, prompter)) {
@@ -186,6 +199,12 @@ void CMainFrame::CreateRecordBar() {
         m_pFilterBox->addItem(QString::fromLatin1(c.label));
     m_pRecordBar->addWidget(m_pFilterBox);
 
+    // The recording controls cannot be put away: nothing else starts a session.
+    m_pRecordBar->toggleViewAction()->setVisible(false);
+    for (QToolBar* bar : {m_pToolBar, m_pRecordBar})
+        for (QToolButton* button : bar->findChildren<QToolButton*>())
+            button->installEventFilter(this);
+
     m_controls.insert(ID_RECORD, record);
     m_controls.insert(IDC_LEAD_LABEL, m_pLeadLabel);
     m_controls.insert(IDC_LEAD_SELECT, m_pLeadBox);
@@ -206,6 +225,36 @@ void CMainFrame::CreateRecordBar() {
     connect(m_pLeadBox, &QComboBox::activated, this, leadSelect);
     connect(m_pFilterBox, &CChooserBox::closedUp, this, filterSelect);
     connect(m_pFilterBox, &QComboBox::activated, this, filterSelect);
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_bShown)
+        return;
+    m_bShown = true;
+    // Once the window manager has framed the window, its real frame is known: the whole
+    // window must be on the screen.
+    QTimer::singleShot(0, this, [this] {
+        const QScreen* s = screen();
+        if (!s || isMaximized() || isFullScreen())
+            return;
+        const QRect available = s->availableGeometry();
+        if (available.contains(frameGeometry()))
+            return;
+        const QMargins frame(geometry().left() - frameGeometry().left(),
+                             geometry().top() - frameGeometry().top(),
+                             frameGeometry().right() - geometry().right(),
+                             frameGeometry().bottom() - geometry().bottom());
+        setGeometry(InitialFrameGeometry(available, frame));
+    });
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    // A bar button's prompt would stay after the pointer has left it; the session's own text
+    // comes back instead.
+    if (event->type() == QEvent::Leave && qobject_cast<QToolButton*>(watched))
+        statusBar()->clearMessage();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainFrame::CreateStatusBar() {

@@ -21,9 +21,10 @@ class QSettings;
 class QToolBar;
 struct ProfileSettings;
 
-// Where the main window goes on a screen of the given geometry: 800 x 600 centred on a screen
-// wider than 800 pixels, otherwise the whole screen.
-QRect InitialFrameGeometry(const QRect& screen);
+// Where the main window's client area goes on a screen whose available area is `available`,
+// for a window frame of `frame`: 800 x 600 centred on a screen wider than 800 pixels, otherwise
+// the whole area; never so large that any of the frame leaves the area.
+QRect InitialFrameGeometry(const QRect& available, const QMargins& frame);
 
 // The main window: menus, toolbar, the bar of recording controls, the ECG view and the status
 // bar. Every command is one QAction; an update pass after each change of the document or the
@@ -111,6 +112,8 @@ class CMainFrame : public QMainWindow, public FrameControls {
     void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void CreateActions();
@@ -146,4 +149,5 @@ class CMainFrame : public QMainWindow, public FrameControls {
     FrameMode m_mode;
     QString m_strHeldFile;
     bool m_bUpdated = false;
+    bool m_bShown = false;
 };

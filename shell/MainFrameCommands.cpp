@@ -268,16 +268,21 @@ QString CMainFrame::DroppedEcgFile(const QMimeData* data) const {
     return QString();
 }
 
+// A dropped file is taken as a copy, never moved: a file manager may delete the source of a move.
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
-    if (!IsAcquiring() && !DroppedEcgFile(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
+    if (!IsAcquiring() && (event->possibleActions() & Qt::CopyAction) &&
+        !DroppedEcgFile(event->mimeData()).isEmpty()) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    }
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {
     const QString path = DroppedEcgFile(event->mimeData());
-    if (IsAcquiring() || path.isEmpty())
+    if (IsAcquiring() || path.isEmpty() || !(event->possibleActions() & Qt::CopyAction))
         return;
-    event->acceptProposedAction();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
     activateWindow();
     // Open once the drop is over, so that a question about saving does not hold up the
     // program the file came from.

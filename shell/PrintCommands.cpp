@@ -5,13 +5,13 @@
 #include "PageOutputs.h"
 #include "PrintRun.h"
 #include "Prompter.h"
+#include "SafeWrite.h"
 #include "ZM540Doc.h"
 #include "ZM540View.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
-#include <QSaveFile>
 
 QPrinter& CMainFrame::Printer() {
     if (!m_pPrinter)
@@ -64,11 +64,8 @@ void CMainFrame::OnFileExportPage() {
     }
     const auto page = [this](Canvas& dc, const PrintInfo* pInfo) { m_pView->OnPrint(dc, pInfo); };
     const QByteArray bytes = PageFile(page, format, Paper::A4);
-    QSaveFile file(path);
-    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
-        !file.commit())
+    QString error = QStringLiteral("it could not be drawn");
+    if (bytes.isEmpty() || !WriteFileSafely(path, bytes, &error))
         m_prompter.Tell(QStringLiteral("The page could not be saved to \"%1\": %2")
-                            .arg(QDir::toNativeSeparators(path),
-                                 bytes.isEmpty() ? QStringLiteral("it could not be drawn")
-                                                 : file.errorString()));
+                            .arg(QDir::toNativeSeparators(path), error));
 }

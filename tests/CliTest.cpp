@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <qplatformdefs.h>
+#include <sys/stat.h>
+
 namespace {
 
 struct CliRun {
@@ -471,4 +474,77 @@ TEST(PrintCommand, FailsWithOneLineAndLeavesTheSettingsFileAsItWas) {
                   earlier.toSecsSinceEpoch());
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"print.ini"});
+}
+
+namespace {
+
+// A full device of the test's own (the machine's /dev/full stays untouched), or empty where
+// device nodes cannot be made.
+QString MakeFullDevice(const QTemporaryDir& dir) {
+    const QString path = dir.filePath(QStringLiteral("full"));
+    QProcess mknod;
+    mknod.start(QStringLiteral("mknod"),
+                {path, QStringLiteral("c"), QStringLiteral("1"), QStringLiteral("7")});
+    if (!mknod.waitForFinished(10000) || mknod.exitCode() != 0)
+        return QString();
+    return path;
+}
+
+bool IsCharacterDevice(const QString& path) {
+    QT_STATBUF st;
+    return QT_STAT(QFile::encodeName(path).constData(), &st) == 0 && S_ISCHR(st.st_mode);
+}
+
+} // namespace
+
+TEST(CliWrites, AFullDeviceIsReportedAndNeverReplaced) {
+    QTemporaryDir dir;
+    const QString full = MakeFullDevice(dir);
+    if (full.isEmpty())
+        GTEST_SKIP() << "device nodes cannot be made here";
+    const QString dog = QStringLiteral(ZM540_SAMPLES "/dog-12lead.vecg");
+    WriteAll(dir.filePath("empty.ini"), {});
+    for (const QStringList& args : {QStringList{"export", dog, "-o", full, "--format", "csv"},
+                                    QStringList{"export", dog, "-o", full, "--format", "vecg"},
+                                    QStringList{"page", dog, "-o", full, "--format", "pdf",
+                                                "--settings", dir.filePath("empty.ini")}}) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const CliRun r = Cli(args);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("No space left on device")))
+            << r.err.toStdString();
+        EXPECT_TRUE(IsCharacterDevice(full));
+    }
+}
+
+TEST(CliWrites, AClosedStandardOutputIsReported) {
+    const QString dog = QStringLiteral(ZM540_SAMPLES "/dog-12lead.vecg");
+    struct Case {
+        const char* name;
+        const char* script; // $0 the tool, $1 the recording
+    };
+    for (const Case& c :
+         {Case{"closed", "exec 1>&-; \"$0\" export \"$1\" -o - --format csv"},
+          Case{"a pipe nobody reads", "\"$0\" export \"$1\" -o - --format csv | true; "
+                                      "exit ${PIPESTATUS[0]}"}}) {
+        SCOPED_TRACE(c.name);
+        QProcess p;
+        p.start(QStringLiteral("bash"), {QStringLiteral("-c"), QString::fromLatin1(c.script),
+                                         QStringLiteral(ZM540VET_CLI), dog});
+        ASSERT_TRUE(p.waitForFinished(30000));
+        const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+        EXPECT_EQ(p.exitCode(), 1) << err.toStdString();
+        EXPECT_TRUE(err.startsWith(QStringLiteral("zm540vet-cli: -: "))) << err.toStdString();
+    }
+}
+
+TEST(CliWrites, InfoOnAFileWithoutARecordingSaysSo) {
+    QTemporaryDir dir;
+    WriteAll(dir.filePath("empty.vecg"), {});
+    const CliRun r = Cli({"info", dir.filePath("empty.vecg")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(
+        r.out.contains(QStringLiteral("Recording:       none (the file holds no samples)")));
+    EXPECT_FALSE(r.out.contains(QStringLiteral("1970")));
 }

@@ -5,6 +5,10 @@
 
 #include <QSignalSpy>
 
+#include <QProcess>
+
+#include <QFileInfo>
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -130,18 +134,51 @@ TEST(Document, ShortRecordsFilterWithoutLeavingTheTrace) {
     }
 }
 
-TEST(Document, LeadChooserCloseUpDiscardsWithoutAsking) {
+TEST(Document, ANewRhythmLeadKeepsA12LeadRecordingAndAsksBeforeDiscardingAMonitoredOne) {
+    using A = Prompter::Answer;
+    struct Case {
+        const char* name;
+        bool bTwelveLead;
+        int nSamples;
+        bool bModified;
+        int choice;
+        std::deque<A> answers;
+        bool bAsked;
+        int lead, samples; // afterwards
+        bool bModifiedAfter;
+    };
+    const Case cases[] = {
+        // Every limb lead is recorded: the rhythm strip shows another one, and the recording
+        // with its new rhythm lead is a change to save.
+        {"12-lead, another lead", true, 3000, false, 3, {}, false, 3, 3000, true},
+        {"12-lead, empty", true, 0, false, 3, {}, false, 3, 0, false},
+        {"12-lead, the same lead", true, 3000, false, 1, {}, false, 1, 3000, false},
+        // Monitoring recorded the chosen lead only.
+        {"monitoring, keep it", false, 3000, true, 4, {A::No}, true, 1, 3000, true},
+        {"monitoring, discard it", false, 3000, true, 4, {A::Yes}, true, 4, 0, false},
+        {"monitoring, saved already", false, 3000, false, 4, {}, false, 4, 0, false},
+        {"monitoring, the same lead", false, 3000, true, 1, {}, false, 1, 3000, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DocFixture f;
+        f.Record(c.bTwelveLead, c.nSamples);
+        f.doc->SetModifiedFlag(c.bModified);
+        f.prompter.answers = c.answers;
+        QSignalSpy updates(f.doc.get(), &CZM540Doc::updated);
+        f.doc->OnLeadSelect(c.choice);
+        EXPECT_EQ(f.prompter.asked,
+                  c.bAsked ? QStringList({"Discard current data?"}) : QStringList());
+        if (c.bAsked) {
+            EXPECT_EQ(f.prompter.icons.front(), Prompter::Icon::Question);
+        }
+        EXPECT_EQ(f.doc->m_nRhythmLead, c.lead);
+        EXPECT_EQ(f.doc->m_nSamples, c.samples);
+        EXPECT_EQ(f.doc->IsModified(), c.bModifiedAfter);
+        // Choosing the lead there was changes nothing; a refusal redraws the chooser's lead.
+        EXPECT_EQ(updates.count(), c.choice == 1 ? 0 : 1);
+    }
     DocFixture f;
-    f.Record(true, 3000);
-    QSignalSpy updates(f.doc.get(), &CZM540Doc::updated);
-    f.doc->OnLeadSelect(1); // the same lead as before
-    EXPECT_TRUE(f.prompter.asked.isEmpty());
-    EXPECT_EQ(f.doc->m_nSamples, 0);
-    EXPECT_EQ(f.doc->m_nRhythmLead, 1);
-    EXPECT_FALSE(f.doc->IsModified());
-    EXPECT_EQ(f.doc->GetTitle(), QStringLiteral("Untitled"));
-    EXPECT_EQ(updates.count(), 1);
-
     f.doc->OnLeadSelect(-1); // no selection never becomes a drawing index
     EXPECT_EQ(f.doc->RhythmLead(), 1);
 }
@@ -170,4 +207,23 @@ TEST(Document, ModeToggleAsksOnlyWhenModified) {
         EXPECT_EQ(f.doc->m_nSamples, c.bFlipped ? 0 : 100);
         EXPECT_EQ(f.doc->LeadLabelText(), c.bFlipped ? "Lead Select" : "Rhythm lead");
     }
+}
+
+TEST(Document, SavingToADeviceWritesItInPlaceAndReportsAFailure) {
+    DocFixture f;
+    f.Record(true, 900);
+    const QString full = f.Path("full");
+    QProcess mknod;
+    mknod.start(QStringLiteral("mknod"), {full, "c", "1", "7"});
+    if (!mknod.waitForFinished(10000) || mknod.exitCode() != 0)
+        GTEST_SKIP() << "device nodes cannot be made here";
+    EXPECT_FALSE(f.doc->OnSaveDocument(full));
+    ASSERT_EQ(f.prompter.asked.size(), 1);
+    EXPECT_TRUE(f.prompter.asked.front().contains(QStringLiteral("No space left on device")));
+    EXPECT_TRUE(f.doc->IsModified());
+    EXPECT_FALSE(QFileInfo(full).isFile()); // still the device, not a file put in its place
+    EXPECT_TRUE(QFileInfo(full).exists());
+    // /dev/null takes everything: a save there succeeds and leaves it a device.
+    EXPECT_TRUE(f.doc->SaveCopy(QStringLiteral("/dev/null")));
+    EXPECT_FALSE(QFileInfo(QStringLiteral("/dev/null")).isFile());
 }

@@ -14,11 +14,15 @@
 #include <QApplication>
 #include <QDir>
 #include <QDropEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPalette>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTest>
 #include <QToolBar>
 #include <QUrl>
@@ -88,9 +92,8 @@ TEST(MainFrame, MenusToolbarAndBarHoldTheirCommandsInOrder) {
     EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&View", "&Help"}));
     EXPECT_EQ(MenuItems(menus[0]),
               QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...",
-                           "&Export Page...", "-",
-                           "&Print...\tCtrl+P", "Print Pre&view", "P&rint Setup...", "-",
-                           "Recent File", "-", "E&xit"}));
+                           "&Export Page...", "-", "&Print...\tCtrl+P", "Print Pre&view",
+                           "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
     EXPECT_EQ(MenuItems(menus[1]),
               QStringList({"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V",
                            "-", "&Options..."}));
@@ -149,18 +152,20 @@ TEST(MainFrame, UpdatePassAppliesTheStatesToActionsAndBarControls) {
     EXPECT_TRUE(f.frame.Action(ID_FILE_NEW)->isEnabled());
 }
 
-TEST(MainFrame, LeadChooserCloseUpDiscardsTheRecordingWithoutAsking) {
-    // Escape closes the list without a choice: still a close-up.
+TEST(MainFrame, TheLeadChooserNeverThrowsARecordingAway) {
+    // Escape closes the list without a choice: nothing changes.
     enum class How { List, Keyboard, ListEscaped };
     const struct {
         How how;
         int expectedLead;
-    } cases[] = {{How::List, 3}, {How::Keyboard, 2}, {How::ListEscaped, 1}};
+        bool bModified;
+    } cases[] = {{How::List, 3, true}, {How::Keyboard, 2, true}, {How::ListEscaped, 1, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.how));
         FrameFixture f;
         f.frame.show();
         f.Record(true, 600);
+        f.doc->SetModifiedFlag(false);
         CChooserBox* box = f.frame.LeadChooser();
         ASSERT_EQ(box->currentIndex(), 1);
         if (c.how == How::List)
@@ -173,10 +178,21 @@ TEST(MainFrame, LeadChooserCloseUpDiscardsTheRecordingWithoutAsking) {
         }
         f.Settle();
         EXPECT_EQ(f.doc->m_nRhythmLead, c.expectedLead);
-        EXPECT_EQ(f.doc->m_nSamples, 0);
-        EXPECT_FALSE(f.doc->IsModified());
+        EXPECT_EQ(f.doc->m_nSamples, 600);
+        EXPECT_EQ(f.doc->IsModified(), c.bModified);
         EXPECT_TRUE(f.prompter.asked.isEmpty());
     }
+    // A monitored recording kept after "No": the chooser shows the recorded lead again.
+    FrameFixture f;
+    f.frame.show();
+    f.Record(false, 600);
+    f.Settle();
+    f.prompter.answers.push_back(Prompter::Answer::No);
+    ChooseFromList(f.frame.LeadChooser(), 4);
+    f.Settle();
+    EXPECT_EQ(f.prompter.asked, QStringList({"Discard current data?"}));
+    EXPECT_EQ(f.doc->m_nSamples, 600);
+    EXPECT_EQ(f.frame.LeadChooser()->currentIndex(), 1);
 }
 
 TEST(MainFrame, SettingTheChoosersOrDisablingThemTellsTheDocumentNothing) {
@@ -327,6 +343,82 @@ TEST(MainFrame, DroppedRecordingOpensOthersAreIgnored) {
         f.Settle();
         EXPECT_EQ(f.doc->GetTitle(), bWithRecording ? "pup.vecg" : "Untitled");
     }
+    // A file manager proposing a move gets a copy; one offering only a move gets nothing, so
+    // that it never deletes the source.
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent moveOrCopy(QPoint(10, 10), Qt::MoveAction | Qt::CopyAction, &data,
+                               Qt::LeftButton, Qt::ShiftModifier);
+    moveOrCopy.setDropAction(Qt::MoveAction);
+    moveOrCopy.ignore();
+    frame.dragEnterEvent(&moveOrCopy);
+    EXPECT_TRUE(moveOrCopy.isAccepted());
+    EXPECT_EQ(moveOrCopy.dropAction(), Qt::CopyAction);
+    QDropEvent drop(QPointF(10, 10), Qt::MoveAction | Qt::CopyAction, &data, Qt::LeftButton,
+                    Qt::ShiftModifier);
+    drop.setDropAction(Qt::MoveAction);
+    frame.dropEvent(&drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
+    QDragEnterEvent moveOnly(QPoint(10, 10), Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    moveOnly.ignore();
+    frame.dragEnterEvent(&moveOnly);
+    EXPECT_FALSE(moveOnly.isAccepted());
+    EXPECT_TRUE(QFileInfo::exists(path));
+}
+
+TEST(MainFrame, ModifierKeysAndAltCombinationsLetASessionRun) {
+    FrameFixture f;
+    f.settings.COMS = 0;
+    f.frame.show();
+    CZM540View* view = f.frame.GetView();
+    view->OnRecord();
+    ASSERT_TRUE(view->IsAcquiring());
+    for (const auto& [key, modifiers] :
+         {std::pair{Qt::Key_Alt, Qt::AltModifier}, std::pair{Qt::Key_AltGr, Qt::NoModifier},
+          std::pair{Qt::Key_Shift, Qt::ShiftModifier},
+          std::pair{Qt::Key_Control, Qt::ControlModifier},
+          std::pair{Qt::Key_Meta, Qt::MetaModifier}, std::pair{Qt::Key_F, Qt::AltModifier}}) {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QCoreApplication::sendEvent(view, &press);
+        EXPECT_TRUE(view->IsAcquiring()) << key;
+    }
+    // Any other key stops it, as before.
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
+    QCoreApplication::sendEvent(view, &space);
+    EXPECT_FALSE(view->IsAcquiring());
+}
+
+TEST(MainFrame, TheSessionsStatusTextComesBackAfterAHoverPrompt) {
+    FrameFixture f;
+    f.settings.COMS = 0;
+    f.frame.show();
+    f.frame.GetView()->OnRecord();
+    ASSERT_TRUE(f.frame.GetView()->IsAcquiring());
+    const QString sessionText = f.frame.StatusText();
+    EXPECT_EQ(sessionText, QStringLiteral("Click any mouse button or press any key to stop"));
+    QWidget* record = f.frame.Control(ID_RECORD);
+    QStatusTipEvent hover(QStringLiteral("Starting and stopping recording"));
+    QCoreApplication::sendEvent(record, &hover);
+    EXPECT_EQ(f.frame.statusBar()->currentMessage(),
+              QStringLiteral("Starting and stopping recording"));
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(record, &leave);
+    EXPECT_TRUE(f.frame.statusBar()->currentMessage().isEmpty());
+    EXPECT_EQ(f.frame.StatusText(), sessionText);
+    f.frame.GetView()->OnRecord();
+}
+
+TEST(MainFrame, TheRecordingBarCannotBePutAway) {
+    FrameFixture f;
+    const std::unique_ptr<QMenu> menu(f.frame.createPopupMenu());
+    ASSERT_NE(menu, nullptr);
+    // The bars' context menu offers the toolbar only.
+    QStringList offered;
+    for (const QAction* a : menu->actions())
+        if (a->isVisible())
+            offered << a->text();
+    EXPECT_EQ(offered, QStringList({f.frame.ToolBar()->toggleViewAction()->text()}));
 }
 
 TEST(MainFrame, MissingRecentFileIsReportedAndDropped) {

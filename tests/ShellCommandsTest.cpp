@@ -150,20 +150,30 @@ TEST(EcgFiles, SuffixIsAddedOnlyWhenMissing) {
     EXPECT_FALSE(IsEcgFileName("/a/dog.vecg.txt"));
 }
 
-TEST(MainFrameGeometry, WideScreensGet800x600CentredSmallOnesTheWholeScreen) {
+TEST(MainFrameGeometry, TheWholeWindowFitsTheScreensAvailableArea) {
+    // A frame of 4 pixels each side and a 24-pixel title bar: 8 wider and 28 higher.
+    const QMargins frame(4, 24, 4, 4);
     struct Case {
-        QRect screen, expected;
+        const char* name;
+        QRect available, expected; // the client area
     };
     const Case cases[] = {
-        {QRect(0, 0, 1280, 1024), QRect(240, 212, 800, 600)},
-        {QRect(0, 0, 801, 600), QRect(0, 0, 800, 600)},
-        {QRect(0, 0, 800, 600), QRect(0, 0, 800, 600)},
-        {QRect(0, 0, 640, 480), QRect(0, 0, 640, 480)},
-        {QRect(1920, 0, 1920, 1080), QRect(2480, 240, 800, 600)}, // a second screen
+        // The 808 x 628 window centred: (1280 - 808) / 2 = 236, (1024 - 628) / 2 = 198.
+        {"1280 x 1024", QRect(0, 0, 1280, 1024), QRect(240, 222, 800, 600)},
+        // 800 wide or less: the whole area, less the frame.
+        {"800 x 600", QRect(0, 0, 800, 600), QRect(4, 24, 792, 572)},
+        {"640 x 480", QRect(0, 0, 640, 480), QRect(4, 24, 632, 452)},
+        // 1920 x 1080 at 200 %: 960 x 540 leaves 512 of height; (960 - 808) / 2 = 76.
+        {"960 x 540", QRect(0, 0, 960, 540), QRect(80, 24, 800, 512)},
+        // A panel at the top of a second screen: centred in what is left of it.
+        {"second screen", QRect(1920, 30, 1920, 1050), QRect(2480, 265, 800, 600)},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(InitialFrameGeometry(c.screen), c.expected)
-            << c.screen.width() << "x" << c.screen.height();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QRect client = InitialFrameGeometry(c.available, frame);
+        EXPECT_EQ(client, c.expected);
+        EXPECT_TRUE(c.available.contains(client.marginsAdded(frame)));
+    }
 }
 
 TEST(CommandLine, OptionsAndFile) {
