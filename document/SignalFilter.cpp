@@ -81,7 +81,8 @@ std::int8_t FilterSample(RealTimeFilterState& s, const FilterCoefficients& c, st
     const double y = c.c2 * s.x0 + c.c3 * s.x1 + c.c4 * s.x2 + c.c0 * s.y1 + c.c1 * s.y2;
     s.y2 = s.y1;
     s.y1 = y;
-    // A usable low-pass keeps y near the byte range; the clamp only keeps the conversion defined.
-    const double clamped = std::isfinite(y) ? std::clamp(y, -32768.0, 32767.0) : 0.0;
-    return std::int8_t(std::uint8_t(std::int32_t(clamped) & 0xFF));
+    // The low-pass overshoots a large step: beyond the byte range the value is held at its
+    // edge, as the recorder's own samples are, never wrapped round to the other sign.
+    const double clamped = std::isfinite(y) ? std::clamp(y, -128.0, 127.0) : 0.0;
+    return std::int8_t(std::int32_t(clamped));
 }

@@ -30,6 +30,6 @@ struct RealTimeFilterState {
 };
 
 // Runs one stored sample through the real time filter and returns the value to store: the
-// output truncated toward zero, kept to its low 8 bits.
+// output truncated toward zero, held within the byte range.
 std::int8_t FilterSample(RealTimeFilterState& state, const FilterCoefficients& c,
                          std::int8_t sample);

@@ -153,6 +153,10 @@ void CRecordingSession::StopSession(bool bKeep) {
         m_pFrame->SetTopMost(false);
     if (m_comm.GetPortOpen()) {
         m_comm.SetOutput(kStopCommand);
+        // What arrived short of the receive threshold ends the recording: it is decoded too,
+        // not dropped with the port.
+        if (bKeep)
+            DecodeWaiting();
         m_comm.SetPortOpen(false);
     }
     if (bKeep) {
@@ -195,9 +199,13 @@ void CRecordingSession::OnDestroy() {
 void CRecordingSession::OnCommEvent() {
     if (m_comm.GetCommEvent() != CMSComm::kEventReceive || m_comm.GetInBufferCount() == 0)
         return;
+    if (DecodeWaiting() && !m_state.m_bPainting)
+        emit samplesArrived();
+}
+
+bool CRecordingSession::DecodeWaiting() {
     // Every byte that waits is decoded, including any that arrived after the count was read.
     const QByteArray bytes = m_comm.GetInput();
     Decode(m_state, reinterpret_cast<const std::uint8_t*>(bytes.constData()), int(bytes.size()));
-    if (!bytes.isEmpty() && !m_state.m_bPainting)
-        emit samplesArrived();
+    return !bytes.isEmpty();
 }

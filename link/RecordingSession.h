@@ -84,6 +84,8 @@ class CRecordingSession : public QObject {
     void samplesArrived();
 
   private:
+    // Decodes the bytes waiting on the line; false when there were none.
+    bool DecodeWaiting();
     void StartSession();
     void StopSession(bool bKeep);
     void OnLineFailed(const QString& message);

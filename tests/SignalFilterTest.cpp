@@ -70,13 +70,17 @@ TEST(SignalFilter, RealTimeStepResponseAt40HzFromRest) {
     EXPECT_EQ(stored, (std::vector<int>{1, 4, 7, 9, 10}));
 }
 
-TEST(SignalFilter, RealTimeOutputKeepsItsLowEightBits) {
-    // A full-scale step at 100 Hz overshoots to 140.6 on its second sample: stored as 140 - 256.
+TEST(SignalFilter, RealTimeOvershootIsHeldAtTheByteRange) {
+    // A full-scale step at 100 Hz overshoots to 140.6 on its second sample: stored as 127, not
+    // wrapped round to 140 - 256 = -116. Downwards: -58.6, then -139.5, stored as -128.
     const FilterCoefficients c = DesignLowPass(100.0, 300.0);
-    RealTimeFilterState state;
-    EXPECT_EQ(FilterSample(state, c, 127), 59);
-    EXPECT_EQ(FilterSample(state, c, 127), -116);
-    EXPECT_NEAR(state.y1, 140.58, 0.01); // the history keeps the unrounded output
+    RealTimeFilterState up;
+    EXPECT_EQ(FilterSample(up, c, 127), 59);
+    EXPECT_EQ(FilterSample(up, c, 127), 127);
+    EXPECT_NEAR(up.y1, 140.58, 0.01); // the history keeps the unrounded output
+    RealTimeFilterState down;
+    EXPECT_EQ(FilterSample(down, c, -126), -58);
+    EXPECT_EQ(FilterSample(down, c, -126), -128);
 }
 
 TEST(SignalFilter, SmootherRaisesAConstantTowards25Over24) {
