@@ -45,16 +45,7 @@ for run in $(seq "$runs"); do
 
   # Lost bytes: the leads I and II of the recording must appear, unbroken, in what was sent.
   build/bin/zm540vet-cli export "$work/r.vecg" -o "$work/raw.csv" --format csv --raw
-  python3 - "$work/raw.csv" "$work/sent.log" <<'PY'
-import sys
-rec = [tuple(map(int, l.split(',')[1:3])) for l in open(sys.argv[1]).read().split('\n')[1:] if l]
-sent = [tuple(map(int, l.split(',')[:2])) for l in open(sys.argv[2]) if l[0] != '#']
-text = {s: i for i, s in enumerate(zip(*[sent[k:] for k in range(8)]))}
-start = text.get(tuple(rec[:8]))
-ok = start is not None and sent[start:start + len(rec)] == rec
-print(f"  recording: {len(rec)} samples; {'an unbroken run of the frames sent' if ok else 'NOT a run of the frames sent'}")
-sys.exit(0 if ok else 1)
-PY
+  python3 scripts/check-recording-run.py "$work/raw.csv" "$work/sent.log"
 done
 printf '%s\n' "${shares[@]}" | sort -n | awk '{ v[NR] = $1 } END {
   printf "median session share over %d run(s): %.2f %% of one core\n", NR, NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'

@@ -80,17 +80,4 @@ awk '{ t[NR] = $1 } END {
 
 # Lost bytes: the leads I and II of the recording must appear, unbroken, in what was sent.
 build/bin/zm540vet-cli export "$work/r.vecg" -o "$work/raw.csv" --format csv --raw
-python3 - "$work/raw.csv" "$work/sent.log" <<'PY'
-import sys
-rec = [tuple(map(int, l.split(',')[1:3])) for l in open(sys.argv[1]).read().split('\n')[1:] if l]
-sent = [tuple(map(int, l.split(',')[:2])) for l in open(sys.argv[2]) if l[0] != '#']
-text = {s: i for i, s in enumerate(zip(*[sent[k:] for k in range(8)]))}
-start = text.get(tuple(rec[:8]))
-ok = start is not None and sent[start:start + len(rec)] == rec
-# The recording ends where the sending ended: nothing the unit sent last was left out.
-tail = len(sent) - (start + len(rec)) if ok else -1
-print(f"  sent: {len(sent)} frames; recording: {len(rec)} samples; "
-      f"{'an unbroken run of the frames sent' if ok else 'NOT a run of the frames sent'}"
-      + (f", ending {tail} frame(s) before the last one sent" if ok else ""))
-sys.exit(0 if ok else 1)
-PY
+python3 scripts/check-recording-run.py "$work/raw.csv" "$work/sent.log"

@@ -67,20 +67,15 @@ void Click(QAbstractButton* button) {
     button->click();
 }
 
-void ExpectPrintSection(const ProfileSettings& got, const ProfileSettings& want) {
-    EXPECT_EQ(got.Background, want.Background);
-    EXPECT_EQ(got.MajorGrid, want.MajorGrid);
-    EXPECT_EQ(got.MinorGrid, want.MinorGrid);
-    EXPECT_EQ(got.Trace, want.Trace);
-    EXPECT_EQ(got.EllipseForDots, want.EllipseForDots);
-    EXPECT_EQ(got.PrintInColour, want.PrintInColour);
-    EXPECT_EQ(got.GridSelect, want.GridSelect);
-    EXPECT_EQ(got.MajorStyle, want.MajorStyle);
-    EXPECT_EQ(got.MajorSize, want.MajorSize);
-    EXPECT_EQ(got.MinorStyle, want.MinorStyle);
-    EXPECT_EQ(got.MinorSize, want.MinorSize);
-    EXPECT_EQ(got.TraceStyle, want.TraceStyle);
-    EXPECT_EQ(got.TraceSize, want.TraceSize);
+// Every value of the profile's "Print" section, compared key by key.
+void ExpectPrintSection(ProfileSettings got, ProfileSettings want) {
+    const std::vector<ProfileEntry> a = ProfileEntries(got);
+    const std::vector<ProfileEntry> b = ProfileEntries(want);
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (QByteArray(a[i].section) == "Print") {
+            EXPECT_EQ(*a[i].value, *b[i].value) << a[i].key;
+        }
+    }
 }
 
 // `s` with every Print value changed, so that a value StoreInto leaves out shows.

@@ -3,6 +3,7 @@
 //
 // The input is the whole file. Its length picks the page: bit 0 the layout (12-lead or
 // monitoring), bit 1 the output (the picture, or a 600 dpi printer preview).
+#include "FuzzSupport.h"
 #include "Leads.h"
 #include "PrintStyle.h"
 #include "PrintedPage.h"
@@ -20,20 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 
-// The checks count for no coverage: the reader's and the page's paths are what matter.
-#define NO_COVERAGE __attribute__((no_sanitize("coverage")))
-
 namespace {
-
-class SilentPrompter : public Prompter {
-  public:
-    Answer Ask(const QString&, Buttons, Icon, const QString&) override { return Answer::Ok; }
-};
-
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
 
 bool SameColours(const SchemeColours& a, const SchemeColours& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;

@@ -7,6 +7,7 @@
 // filtered; bit 2: through Decode) and the cutoff (bits 3-4: 100 Hz, 40 Hz, else byte 1 scaled
 // to 0-150 Hz); byte 2 picks how much had arrived before. Then events: a length byte (below
 // 192 that many bytes, else 64 times its excess), then the event's bytes.
+#include "FuzzSupport.h"
 #include "Leads.h"
 #include "ProfileSettings.h"
 #include "Prompter.h"
@@ -23,20 +24,7 @@
 #include <cstring>
 #include <vector>
 
-// The checks count for no coverage: the decoders' paths are what matter.
-#define NO_COVERAGE __attribute__((no_sanitize("coverage")))
-
 namespace {
-
-class SilentPrompter : public Prompter {
-  public:
-    Answer Ask(const QString&, Buttons, Icon, const QString&) override { return Answer::Ok; }
-};
-
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
 
 constexpr std::uint8_t kGuard = 0xA5;
 constexpr int kGuardBytes = 64;

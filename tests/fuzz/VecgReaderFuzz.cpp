@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the .vecg reader. A file that loads must write back exactly the bytes
 // it was read from and must give finite traces; anything else is refused without harm.
+#include "FuzzSupport.h"
 #include "ProfileSettings.h"
 #include "Prompter.h"
 #include "ZM540Doc.h"
@@ -9,20 +10,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-
-namespace {
-
-class SilentPrompter : public Prompter {
-  public:
-    Answer Ask(const QString&, Buttons, Icon, const QString&) override { return Answer::Ok; }
-};
-
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static ProfileSettings settings;
