@@ -129,8 +129,8 @@ void QPainterCanvas::DrawDots(std::span<const QPoint> points, ColourRef colour) 
 
 void QPainterCanvas::FillCircles(std::span<const QPoint> points, int diameter, ColourRef colour) {
     Flush();
-    // Each dot is a line of no length with a round cap as wide as the dot: a few bytes of a
-    // PDF or SVG path rather than four curves.
+    // Each dot is a stroke with a round cap as wide as the dot: a few bytes of a PDF or SVG
+    // path rather than four curves. Qt drops strokes of no length, so each is 0.01 unit long.
     const QPen pen = m_p.pen();
     QPen dot(ToQColor(colour), diameter, Qt::SolidLine, Qt::RoundCap);
     QPainterPath path;
