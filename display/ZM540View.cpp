@@ -116,8 +116,18 @@ void CZM540View::paintEvent(QPaintEvent* event) {
 
 void CZM540View::PaintMonitorSweep() {
     // The sweep draws over what the window already shows; the page move wipes it.
-    if (m_session.State().m_bRedrawAll || m_window.size() != m_background.size()) {
-        m_window = m_background.copy();
+    // The window image is made once per size and then overwritten in place: a fresh copy at
+    // every page move would leave the heap a full window's pixels larger now and then.
+    const bool bNewWindow =
+        m_window.size() != m_background.size() || m_window.format() != m_background.format();
+    if (bNewWindow) {
+        m_window = QImage(m_background.size(), m_background.format());
+        m_window.setDevicePixelRatio(m_background.devicePixelRatio());
+    }
+    if (bNewWindow || m_session.State().m_bRedrawAll) {
+        QPainter wipe(&m_window);
+        wipe.setCompositionMode(QPainter::CompositionMode_Source);
+        wipe.drawImage(0, 0, m_background);
         m_session.PageWiped();
     }
     {
