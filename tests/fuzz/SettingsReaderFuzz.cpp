@@ -20,6 +20,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <set>
+#include <tuple>
 
 namespace {
 
@@ -98,12 +100,31 @@ NO_COVERAGE void CheckPage(const RecordingCanvas& dc, const PageUnits& u) {
         Check(page.contains(text.at) && !text.text.isEmpty());
 }
 
+// What the drawn page's geometry depends on: the style's lines, the layout, the output, the
+// rhythm lead (any number outside the table stands for all of them) and the cutoff. The
+// colours only colour the pens.
+struct PageKey {
+    PrintStyle style;
+    bool bTwelveLead, bPrinter;
+    int nLead;
+    double dCutoff;
+
+    auto Fields() const {
+        const auto line = [](const PrintLine& l) { return std::tuple(int(l.style), l.points); };
+        return std::tuple(style.bColour, style.bLineGrid, style.bEllipseDots, line(style.major),
+                          line(style.minor), line(style.trace), bTwelveLead, bPrinter, nLead,
+                          dCutoff);
+    }
+    bool operator<(const PageKey& o) const { return Fields() < o.Fields(); }
+};
+
 struct Harness {
     ProfileSettings settings;
     SilentPrompter prompter;
     CZM540Doc doc{settings, prompter};
     QString folder;
     int nFile = 0;
+    std::set<PageKey> drawn;
 
     Harness() {
         folder = QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
@@ -165,9 +186,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     h.doc.m_nRhythmLead = s.InitDirSel;
     h.doc.m_dCutoff = CutoffOfClass(s.RealTimeFilter);
     const bool bPrinter = (size & 2) != 0;
+    // Each combination of what the page's geometry depends on is drawn once: drawing every
+    // input's page took most of the run time.
+    const PrintStyle style = ReadPrintStyle(s);
+    const PageKey key{style,
+                      h.doc.m_bTwelveLead != 0,
+                      bPrinter,
+                      InTable(h.doc.m_nRhythmLead, kLimbLeadCount) ? h.doc.m_nRhythmLead : -1,
+                      h.doc.m_dCutoff};
+    if (!h.drawn.insert(key).second)
+        return 0;
     const PrintInfo preview{600, 600, true};
     RecordingCanvas dc;
-    DocumentPage(h.doc, ReadPrintStyle(s))(dc, bPrinter ? &preview : nullptr);
+    DocumentPage(h.doc, style)(dc, bPrinter ? &preview : nullptr);
     CheckPage(dc, bPrinter ? PrinterUnits(600, 600) : PictureUnits());
     return 0;
 }
