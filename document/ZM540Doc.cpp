@@ -20,6 +20,9 @@ CZM540Doc::CZM540Doc(ProfileSettings& settings, Prompter& prompter, QObject* par
 void CZM540Doc::DeleteContents() {
     m_nSamples = 0;
     m_bNewRecord = 1;
+    // Other programs' blocks belong to the recording; the details to the animal.
+    m_otherBlocks.clear();
+    m_nDetailsBlock = -1;
     SetModifiedFlag(false);
     m_bHasFileName = false;
     SetPathName(QDir::current().filePath(QStringLiteral("Untitled")));
@@ -27,6 +30,8 @@ void CZM540Doc::DeleteContents() {
 
 bool CZM540Doc::OnNewDocument() {
     DeleteContents();
+    m_details = RecordingDetails{};
+    m_detailsUnknownFields.clear();
     return true;
 }
 
@@ -38,6 +43,8 @@ bool CZM540Doc::OnOpenDocument(const QString& path) {
         return false;
     }
     DeleteContents();
+    m_details = RecordingDetails{};
+    m_detailsUnknownFields.clear();
     // An empty file opens as an empty document.
     const bool bLoaded = file.size() == 0 || Serialize(file, Archive::Load);
     if (bLoaded) {
@@ -84,6 +91,14 @@ void CZM540Doc::RememberDirectory(const QString& path) {
     if (!dir.endsWith(QLatin1Char('/')))
         dir += QLatin1Char('/');
     m_settings.InitDir = QDir::toNativeSeparators(dir);
+}
+
+void CZM540Doc::SetDetails(const RecordingDetails& details) {
+    if (details == m_details)
+        return;
+    m_details = details;
+    SetModifiedFlag();
+    UpdateAllViews();
 }
 
 void CZM540Doc::SetModifiedFlag(bool bModified) {

@@ -1,13 +1,16 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "Leads.h"
 #include "RecordingConstants.h"
+#include "RecordingDetails.h"
 
 class Prompter;
 class QIODevice;
@@ -25,6 +28,12 @@ struct EcgFileHeader {
     double dCutoff = 0.0;
 };
 
+// A tagged block after a file's samples: its 4-byte tag and its payload.
+struct EcgFileBlock {
+    QByteArray tag;
+    QByteArray payload;
+};
+
 // The one ECG recording the program holds: its mode, rhythm lead and filter cutoff, the rings a
 // session fills, the byte records and their processed traces. All sample storage is fixed
 // arrays inside the object; nothing is allocated per recording.
@@ -35,12 +44,14 @@ class CZM540Doc : public QObject {
 
     CZM540Doc(ProfileSettings& settings, Prompter& prompter, QObject* parent = nullptr);
 
-    // Clears the recording (not the mode, rhythm lead, cutoff or header) and re-titles the
-    // document "Untitled".
+    // Clears the recording (not the mode, rhythm lead, cutoff, header or details) and re-titles
+    // the document "Untitled". Details entered before a recording are the new recording's.
     void DeleteContents();
+    // Clears the recording and its details.
     bool OnNewDocument();
-    // Reads a file. False when the file cannot be read at all; a file that is refused shows
-    // the format's message and leaves an empty "Untitled" document, which counts as opened.
+    // Reads a file, whose details (none when it has none) replace the document's. False when the
+    // file cannot be read at all; a file that is refused shows the format's message and leaves an
+    // empty "Untitled" document, which counts as opened.
     bool OnOpenDocument(const QString& path);
     // Writes the file atomically; false (with a message) when it could not be written, in
     // which case any existing file is left as it was.
@@ -62,6 +73,9 @@ class CZM540Doc : public QObject {
     void UpdateAllViews() { emit updated(); }
     // Where the document's messages and questions go; the views use it too.
     Prompter& GetPrompter() const { return m_prompter; }
+
+    // New details: the document is modified and the views show them, unless nothing changed.
+    void SetDetails(const RecordingDetails& details);
 
     void CaptureRecord(int tail, int head);
     void ProcessRecord();
@@ -90,6 +104,7 @@ class CZM540Doc : public QObject {
     std::array<std::array<double, kLeadCapacity>, kLimbLeadCount> m_leadTrace{};
     double m_dCutoff = 100.0;
     std::int32_t m_nRhythmLead = kLeadII;
+    RecordingDetails m_details;
 
   signals:
     void updated();
@@ -106,6 +121,12 @@ class CZM540Doc : public QObject {
     ProfileSettings& m_settings;
     Prompter& m_prompter;
     std::int32_t m_bModified = 0;
+    // Kept from the file to be written back: the details' fields of ids this version does not
+    // know (they stay with the details), and every other well-formed block after the samples in
+    // file order, the details block going before m_otherBlocks[m_nDetailsBlock] (-1: last).
+    QByteArray m_detailsUnknownFields;
+    std::vector<EcgFileBlock> m_otherBlocks;
+    int m_nDetailsBlock = -1;
     QString m_strPathName;
     bool m_bHasFileName = false;
 };

@@ -548,3 +548,132 @@ TEST(CliWrites, InfoOnAFileWithoutARecordingSaysSo) {
         r.out.contains(QStringLiteral("Recording:       none (the file holds no samples)")));
     EXPECT_FALSE(r.out.contains(QStringLiteral("1970")));
 }
+
+namespace {
+
+// A 12-lead recording made on 2023-11-14 (1700000000 s), with an owner and a name entered.
+QByteArray RecordingOfRex(DocFixture& f) {
+    f.Record(true, 600, 8);
+    RecordingDetails d;
+    d.name = QStringLiteral("Rex");
+    d.owner = QStringLiteral("Frau Müller");
+    d.notes = QStringLiteral("Sedated.\nRecheck in 2 weeks.");
+    f.doc->SetDetails(d);
+    EXPECT_TRUE(f.doc->OnSaveDocument(f.Path("rex.vecg")));
+    QByteArray bytes = ReadAll(f.Path("rex.vecg"));
+    const QByteArray recorded("\x00\xF1\x53\x65", 4); // 1700000000, little-endian
+    bytes.replace(24, 4, recorded);
+    WriteAll(f.Path("rex.vecg"), bytes);
+    return bytes;
+}
+
+} // namespace
+
+TEST(CliDetails, SetsTheGivenFieldsKeepsTheOthersAndInfoShowsThem) {
+    DocFixture f;
+    const QByteArray in = RecordingOfRex(f);
+    const CliRun set = Cli({"details", f.Path("rex.vecg"), "-o", f.Path("out.vecg"), "--name",
+                            "Чук", "--species", "cat", "--sex", "male-neutered", "--born",
+                            "2015-06-01", "--weight", "4.25", "--case", "K 9"});
+    ASSERT_EQ(set.exitCode, 0) << set.err.toStdString();
+    EXPECT_TRUE(set.err.isEmpty()) << set.err.toStdString();
+    const QByteArray out = ReadAll(f.Path("out.vecg"));
+    EXPECT_EQ(out.left(48 + 6 * 600), in.left(48 + 6 * 600)); // header and samples as they were
+
+    DocFixture g;
+    ASSERT_TRUE(g.doc->OnOpenDocument(f.Path("out.vecg")));
+    RecordingDetails expected;
+    expected.name = QStringLiteral("Чук");
+    expected.species = Species::Cat;
+    expected.sex = Sex::MaleNeutered;
+    expected.born = QDate(2015, 6, 1);
+    expected.weightKg = 4.25;
+    expected.owner = QStringLiteral("Frau Müller");
+    expected.caseNumber = QStringLiteral("K 9");
+    expected.notes = QStringLiteral("Sedated.\nRecheck in 2 weeks.");
+    EXPECT_EQ(g.doc->m_details, expected);
+
+    // The age is the one on the day of the recording: 8 years and 5 months.
+    const CliRun info = Cli({"info", f.Path("out.vecg")});
+    ASSERT_EQ(info.exitCode, 0) << info.err.toStdString();
+    EXPECT_TRUE(info.out.endsWith("Bits per sample: 8\n"
+                                  "Animal:          Чук\n"
+                                  "Species:         Cat\n"
+                                  "Sex:             Male neutered\n"
+                                  "Born:            2015-06-01 (8 y)\n"
+                                  "Weight:          4.25 kg\n"
+                                  "Owner:           Frau Müller\n"
+                                  "Case:            K 9\n"
+                                  "Notes:           Sedated.\n"
+                                  "                 Recheck in 2 weeks.\n"))
+        << info.out.toStdString();
+
+    // An empty value clears a field; a .vecg export keeps the details byte for byte.
+    ASSERT_EQ(Cli({"details", f.Path("out.vecg"), "-o", f.Path("cleared.vecg"), "--owner", "",
+                   "--weight", "", "--notes", ""})
+                  .exitCode,
+              0);
+    const CliRun cleared = Cli({"info", f.Path("cleared.vecg")});
+    EXPECT_FALSE(cleared.out.contains("Owner:")) << cleared.out.toStdString();
+    EXPECT_FALSE(cleared.out.contains("Weight:"));
+    EXPECT_TRUE(cleared.out.contains("Case:            K 9"));
+    ASSERT_EQ(Cli({"export", f.Path("out.vecg"), "-o", f.Path("export.vecg"), "--format", "vecg"})
+                  .exitCode,
+              0);
+    EXPECT_EQ(ReadAll(f.Path("export.vecg")), out);
+
+    // Without details info prints none, and details without options copies the file as it is.
+    DocFixture plain;
+    plain.Record(false, 300);
+    ASSERT_TRUE(plain.doc->OnSaveDocument(plain.Path("plain.vecg")));
+    EXPECT_TRUE(Cli({"info", plain.Path("plain.vecg")}).out.endsWith("Bits per sample: 8\n"));
+    ASSERT_EQ(Cli({"details", plain.Path("plain.vecg"), "-o", plain.Path("copy.vecg")}).exitCode,
+              0);
+    EXPECT_EQ(ReadAll(plain.Path("copy.vecg")), ReadAll(plain.Path("plain.vecg")));
+}
+
+TEST(CliDetails, BadValuesAreOneLineAndWriteNothing) {
+    DocFixture f;
+    RecordingOfRex(f);
+    const QString in = f.Path("rex.vecg");
+    const QString out = f.Path("out.vecg");
+    struct Case {
+        QStringList args;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{"--born", "2023-02-30"}, "--born"},
+        {{"--born", "14.11.2023"}, "--born"},
+        {{"--born", "2999-01-01"}, "future"},
+        {{"--weight", "0"}, "--weight"},
+        {{"--weight", "-3"}, "--weight"},
+        {{"--weight", "12kg"}, "--weight"},
+        {{"--weight", "nan"}, "--weight"},
+        {{"--species", "fish"}, "dog, cat, horse or other"},
+        {{"--sex", "neutered"}, "male-neutered"},
+        {{"--format", "vecg"}, "--format"},
+        {{"-o", "-"}, "file name"},
+    };
+    const QStringList before =
+        QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        QStringList args{"details", in};
+        if (!c.args.contains("-o"))
+            args << "-o" << out;
+        const CliRun r = Cli(args + c.args);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(c.says)) << r.err.toStdString();
+        EXPECT_EQ(QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+    }
+    // Details need an output, and belong to the details command only.
+    for (const QStringList& args :
+         {QStringList{"details", in, "--name", "Rex"}, QStringList{"info", in, "--name", "Rex"},
+          QStringList{"export", in, "-o", out, "--format", "vecg", "--species", "dog"}}) {
+        const CliRun r = Cli(args);
+        EXPECT_EQ(r.exitCode, 1) << args.join(' ').toStdString();
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(out));
+    }
+}

@@ -1,5 +1,6 @@
-// Feeds arbitrary bytes to the .vecg reader. A file that loads must write back exactly the bytes
-// it was read from and must give finite traces; anything else is refused without harm.
+// Feeds arbitrary bytes to the .vecg reader. A file that loads must give finite traces and write
+// back the bytes it was read from up to the end of its samples, and what it writes must read and
+// write again the same; anything else is refused without harm.
 #include "FuzzSupport.h"
 #include "ProfileSettings.h"
 #include "Prompter.h"
@@ -10,6 +11,18 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+
+namespace {
+
+QByteArray Stored(CZM540Doc& doc) {
+    QByteArray bytes;
+    QBuffer out(&bytes);
+    out.open(QIODevice::WriteOnly);
+    Check(doc.Serialize(out, CZM540Doc::Archive::Store));
+    return bytes;
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static ProfileSettings settings;
@@ -34,11 +47,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(std::isfinite(trace[i]));
     }
 
-    QByteArray output;
-    QBuffer out(&output);
-    out.open(QIODevice::WriteOnly);
-    Check(doc.Serialize(out, CZM540Doc::Archive::Store));
-    Check(output.size() == 48 + qsizetype(leads) * doc.m_nSamples);
-    Check(std::memcmp(output.constData(), data, std::size_t(output.size())) == 0);
+    // The samples and everything before them are written back as read. Blocks after them are
+    // kept (the details re-encoded), a damaged remainder is not: nothing comes back when the
+    // input ended with the samples, and a second round writes the first round's bytes.
+    const QByteArray output = Stored(doc);
+    const qsizetype samplesEnd = 48 + qsizetype(leads) * doc.m_nSamples;
+    Check(output.size() >= samplesEnd);
+    Check(std::memcmp(output.constData(), data, std::size_t(samplesEnd)) == 0);
+    Check(qsizetype(size) > samplesEnd || output.size() == samplesEnd);
+    const RecordingDetails details = doc.m_details;
+    QByteArray again = output;
+    QBuffer reread(&again);
+    reread.open(QIODevice::ReadOnly);
+    doc.DeleteContents();
+    Check(doc.Serialize(reread, CZM540Doc::Archive::Load));
+    Check(doc.m_details == details);
+    Check(Stored(doc) == output);
     return 0;
 }
