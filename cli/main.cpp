@@ -1,7 +1,8 @@
 // zm540vet-cli: reads ".vecg" recordings through the program's own document, prints their
-// header, exports their traces as CSV or writes them again as ".vecg", and draws their printed
-// page as PDF, SVG or PNG.
+// header and details, exports their traces as CSV or writes them again as ".vecg", sets their
+// details, and draws their printed page as PDF, SVG or PNG.
 #include "CsvExport.h"
+#include "EdfExport.h"
 #include "Leads.h"
 #include "PageOutputs.h"
 #include "ProfileSettings.h"
@@ -17,9 +18,12 @@
 #include <QTextStream>
 
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -74,6 +78,177 @@ void PrintHeader(const CZM540Doc& doc, const QString& path) {
         << "Bits per sample: " << h.wBitsPerSample << '\n';
 }
 
+// One "Label:          value" line, aligned with the header's; later lines of the value are
+// indented to match.
+void PrintField(QTextStream& out, const char* label, const QString& value) {
+    if (value.isEmpty())
+        return;
+    const QString indent(17, QLatin1Char(' '));
+    out << (QLatin1String(label) + QLatin1Char(':')).leftJustified(17)
+        << QString(value).replace(QLatin1Char('\n'), QLatin1Char('\n') + indent) << '\n';
+}
+
+// The recording's details, one line for each field entered; the age is the animal's when it was
+// recorded.
+void PrintDetails(const CZM540Doc& doc) {
+    const RecordingDetails& d = doc.m_details;
+    const QDate recorded =
+        doc.m_nSamples > 0 ? QDateTime::fromSecsSinceEpoch(doc.m_header.tRecorded, Qt::UTC).date()
+                           : QDate::currentDate();
+    QTextStream out(stdout);
+    PrintField(out, "Animal", d.name);
+    PrintField(out, "Species", SpeciesText(d.species));
+    PrintField(out, "Breed", d.breed);
+    PrintField(out, "Sex", SexText(d.sex));
+    if (d.born.isValid()) {
+        const QString age = AgeText(d, recorded);
+        PrintField(out, "Born",
+                   d.born.toString(Qt::ISODate) +
+                       (age.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(age)));
+    }
+    PrintField(out, "Age", d.age);
+    if (d.weightKg)
+        PrintField(out, "Weight", WeightText(*d.weightKg));
+    PrintField(out, "Owner", d.owner);
+    PrintField(out, "Case", d.caseNumber);
+    PrintField(out, "Clinician", d.clinician);
+    PrintField(out, "Notes", d.notes);
+}
+
+// The details command's options, one for each field.
+struct DetailsOption {
+    const char* name;
+    const char* value;
+    const char* help;
+};
+constexpr DetailsOption kDetailsOptions[] = {
+    {"name", "text", "details: the animal's name."},
+    {"species", "species", "details: dog, cat, horse or other."},
+    {"breed", "text", "details: the breed."},
+    {"sex", "sex", "details: male, female, male-neutered or female-spayed."},
+    {"born", "date", "details: date of birth, YYYY-MM-DD."},
+    {"age", "text", "details: the age as free text, for an unknown birth date."},
+    {"weight", "kg", "details: weight in kilograms."},
+    {"owner", "text", "details: the owner."},
+    {"case", "text", "details: patient or case number."},
+    {"clinician", "text", "details: the clinician."},
+    {"notes", "text", "details: free notes."},
+};
+
+// The command-line word for a species or sex name: "Male neutered" is "male-neutered".
+QString Keyword(const QString& name) {
+    return name.toLower().replace(QLatin1Char(' '), QLatin1Char('-'));
+}
+
+// Sets the fields whose options are given (an empty value clears the field); false with the
+// reason in `error` for a value that does not fit its field.
+bool ApplyDetailsOptions(const QCommandLineParser& parser, RecordingDetails* d, QString* error) {
+    auto given = [&](const char* name, QString* value) {
+        if (!parser.isSet(QLatin1String(name)))
+            return false;
+        *value = parser.value(QLatin1String(name));
+        return true;
+    };
+    QString v;
+    for (const auto& [name, field] :
+         {std::pair{"name", &RecordingDetails::name}, std::pair{"breed", &RecordingDetails::breed},
+          std::pair{"age", &RecordingDetails::age}, std::pair{"owner", &RecordingDetails::owner},
+          std::pair{"case", &RecordingDetails::caseNumber},
+          std::pair{"clinician", &RecordingDetails::clinician},
+          std::pair{"notes", &RecordingDetails::notes}})
+        if (given(name, &v))
+            d->*field = v;
+    if (given("species", &v)) {
+        QStringList keys;
+        bool bFound = v.isEmpty();
+        d->species = Species::Unknown;
+        for (const SpeciesReference& r : kSpeciesReferences) {
+            if (r.species == Species::Unknown)
+                continue;
+            const QString key = Keyword(SpeciesText(r.species));
+            keys << key;
+            if (v.compare(key, Qt::CaseInsensitive) == 0) {
+                d->species = r.species;
+                bFound = true;
+            }
+        }
+        if (!bFound) {
+            *error = QStringLiteral("--species must be %1 or %2")
+                         .arg(keys.mid(0, keys.size() - 1).join(QStringLiteral(", ")), keys.last());
+            return false;
+        }
+    }
+    if (given("sex", &v)) {
+        QStringList keys;
+        bool bFound = v.isEmpty();
+        d->sex = Sex::Unknown;
+        for (const SexName& s : kSexNames) {
+            if (s.sex == Sex::Unknown)
+                continue;
+            const QString key = Keyword(SexText(s.sex));
+            keys << key;
+            if (v.compare(key, Qt::CaseInsensitive) == 0) {
+                d->sex = s.sex;
+                bFound = true;
+            }
+        }
+        if (!bFound) {
+            *error = QStringLiteral("--sex must be %1 or %2")
+                         .arg(keys.mid(0, keys.size() - 1).join(QStringLiteral(", ")), keys.last());
+            return false;
+        }
+    }
+    if (given("born", &v)) {
+        const QDate born = QDate::fromString(v, Qt::ISODate);
+        if (!v.isEmpty() && (!born.isValid() || born.toString(Qt::ISODate) != v)) {
+            *error = QStringLiteral("--born must be a date as YYYY-MM-DD, not \"%1\"").arg(v);
+            return false;
+        }
+        if (born > QDate::currentDate()) {
+            *error = QStringLiteral("--born %1 lies in the future").arg(v);
+            return false;
+        }
+        d->born = born;
+    }
+    if (given("weight", &v)) {
+        bool ok = false;
+        const double kg = v.toDouble(&ok);
+        if (!v.isEmpty() && !(ok && std::isfinite(kg) && kg > 0.0)) {
+            *error = QStringLiteral("--weight must be a positive number of kilograms, not \"%1\"")
+                         .arg(v);
+            return false;
+        }
+        d->weightKg = v.isEmpty() ? std::nullopt : std::optional<double>(kg);
+    }
+    return true;
+}
+
+// zm540vet-cli details FILE [field options] -o OUT: a copy of FILE with the given fields set.
+int RunDetails(const QCommandLineParser& parser, const QString& inPath) {
+    for (const char* other : {"format", "cutoff", "raw", "mono", "colour", "paper", "settings"})
+        if (parser.isSet(QLatin1String(other)))
+            return Fail(QStringLiteral("details takes no --%1").arg(QLatin1String(other)));
+    const QString outPath = parser.value(QStringLiteral("output"));
+    if (outPath.isEmpty())
+        return Fail(QStringLiteral("details needs -o OUT"));
+    if (outPath == QLatin1String("-"))
+        return Fail(QStringLiteral("details output needs a file name"));
+
+    ProfileSettings settings;
+    StderrPrompter prompter(QStringLiteral("zm540vet-cli"));
+    prompter.SetContext(inPath);
+    auto doc = std::make_unique<CZM540Doc>(settings, prompter);
+    if (!doc->OnOpenDocument(inPath) || prompter.Failed())
+        return 1;
+    RecordingDetails details = doc->m_details;
+    QString error;
+    if (!ApplyDetailsOptions(parser, &details, &error))
+        return Fail(error);
+    doc->SetDetails(details);
+    prompter.SetContext(outPath);
+    return doc->SaveCopy(outPath) ? 0 : 1;
+}
+
 // Standard output ("-") or a file written safely.
 bool WriteOut(const QString& path, const QByteArray& bytes, QString* error) {
     if (path != QLatin1String("-"))
@@ -105,30 +280,36 @@ int main(int argc, char* argv[]) {
     parser.setApplicationDescription(QStringLiteral(
         "Reads ZM540 Vet ECG recordings (.vecg).\n\n"
         "  info FILE                     print the recording's header and size\n"
-        "  export FILE -o OUT --format csv|vecg [--cutoff 0|100|40] [--raw]\n"
-        "                                write the traces as CSV (millivolts), or the\n"
-        "                                recording again as .vecg\n"
+        "  export FILE -o OUT --format csv|edf|vecg [--cutoff 0|100|40] [--raw]\n"
+        "                                write the traces as CSV or EDF+ (millivolts), or\n"
+        "                                the recording again as .vecg\n"
         "  page FILE -o OUT [--format pdf|svg|png] [--mono|--colour] [--paper A4|Letter]\n"
         "       [--settings INI]         draw the printed page: PDF as printed on an A4 or\n"
         "                                Letter sheet, SVG and PNG as the 290 x 170 mm\n"
         "                                picture; the print options come from the user's\n"
-        "                                profile (read only) or the INI file"));
+        "                                profile (read only) or the INI file\n"
+        "  details FILE -o OUT [--name ..] [--species dog|cat|horse|other] [--breed ..]\n"
+        "       [--sex male|female|male-neutered|female-spayed] [--born YYYY-MM-DD] [--age ..]\n"
+        "       [--weight KG] [--owner ..] [--case ..] [--clinician ..] [--notes ..]\n"
+        "                                write a copy with the given details set and the\n"
+        "                                others kept; an empty value clears a field"));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("info, export or page"));
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("info, export, page or details"));
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("a .vecg recording"));
     const QCommandLineOption outOption(
         {QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("Output file (\"-\" for standard output, CSV only)."),
         QStringLiteral("out"));
-    const QCommandLineOption formatOption(QStringLiteral("format"),
-                                          QStringLiteral("csv or vecg; for page pdf, svg or png."),
-                                          QStringLiteral("format"));
+    const QCommandLineOption formatOption(
+        QStringLiteral("format"), QStringLiteral("csv, edf or vecg; for page pdf, svg or png."),
+        QStringLiteral("format"));
     const QCommandLineOption cutoffOption(
         QStringLiteral("cutoff"),
         QStringLiteral("Filter class to apply first: 0 (Unfiltered), 100 or 40 (Hz)."),
         QStringLiteral("hz"));
     const QCommandLineOption rawOption(QStringLiteral("raw"),
-                                       QStringLiteral("CSV of the stored sample values."));
+                                       QStringLiteral("CSV or EDF+ of the stored sample values."));
     const QCommandLineOption monoOption(QStringLiteral("mono"),
                                         QStringLiteral("Page in the monochrome print options."));
     const QCommandLineOption colourOption(QStringLiteral("colour"),
@@ -141,6 +322,9 @@ int main(int argc, char* argv[]) {
                                             QStringLiteral("ini"));
     parser.addOptions({outOption, formatOption, cutoffOption, rawOption, monoOption, colourOption,
                        paperOption, settingsOption});
+    for (const DetailsOption& o : kDetailsOptions)
+        parser.addOption(QCommandLineOption(QLatin1String(o.name), QLatin1String(o.help),
+                                            QLatin1String(o.value)));
 
     if (!parser.parse(QCoreApplication::arguments()))
         return Fail(parser.errorText());
@@ -153,6 +337,11 @@ int main(int argc, char* argv[]) {
         return Fail(QStringLiteral("expected a command and one file; see --help"));
     const QString command = args[0];
     const QString inPath = args[1];
+    if (command == QLatin1String("details"))
+        return RunDetails(parser, inPath);
+    for (const DetailsOption& o : kDetailsOptions)
+        if (parser.isSet(QLatin1String(o.name)))
+            return Fail(QStringLiteral("--%1 applies to details only").arg(QLatin1String(o.name)));
     const bool bExport = command == QLatin1String("export");
     const bool bPage = command == QLatin1String("page");
     if (!bExport && !bPage && command != QLatin1String("info"))
@@ -192,10 +381,11 @@ int main(int argc, char* argv[]) {
     if (bExport) {
         if (!parser.isSet(outOption))
             return Fail(QStringLiteral("export needs -o OUT"));
-        if (format != QLatin1String("csv") && format != QLatin1String("vecg"))
-            return Fail(QStringLiteral("--format must be csv or vecg"));
-        if (parser.isSet(rawOption) && format != QLatin1String("csv"))
-            return Fail(QStringLiteral("--raw applies to csv only"));
+        if (format != QLatin1String("csv") && format != QLatin1String("edf") &&
+            format != QLatin1String("vecg"))
+            return Fail(QStringLiteral("--format must be csv, edf or vecg"));
+        if (parser.isSet(rawOption) && format == QLatin1String("vecg"))
+            return Fail(QStringLiteral("--raw applies to csv and edf only"));
         if (parser.isSet(cutoffOption)) {
             bool ok = false;
             const double cutoff = parser.value(cutoffOption).toDouble(&ok);
@@ -234,6 +424,7 @@ int main(int argc, char* argv[]) {
 
     if (!bExport && !bPage) {
         PrintHeader(*doc, inPath);
+        PrintDetails(*doc);
         return 0;
     }
     const QString outPath = parser.value(outOption);
@@ -257,6 +448,18 @@ int main(int argc, char* argv[]) {
             return Fail(QStringLiteral("vecg output needs a file name"));
         prompter.SetContext(outPath);
         return doc->OnSaveDocument(outPath) ? 0 : 1;
+    }
+    if (format == QLatin1String("edf")) {
+        if (outPath == QLatin1String("-"))
+            return Fail(QStringLiteral("edf output needs a file name"));
+        const QByteArray bytes =
+            TracesAsEdf(*doc, parser.isSet(rawOption), EdfPatient{},
+                        EdfRecordingInfo{RecordingStart(*doc), {}, {}}, &error);
+        if (bytes.isEmpty())
+            return Fail(QStringLiteral("%1: %2").arg(inPath, error));
+        if (!WriteFileSafely(outPath, bytes, &error))
+            return Fail(QStringLiteral("%1: %2").arg(outPath, error));
+        return 0;
     }
     if (!WriteOut(outPath, TracesAsCsv(*doc, parser.isSet(rawOption)), &error))
         return Fail(QStringLiteral("%1: %2").arg(outPath, error));

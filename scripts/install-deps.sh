@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2
   xvfb xauth openbox xdotool xclip imagemagick poppler-utils librsvg2-bin
-  cups cups-client printer-driver-cups-pdf ghostscript python3-fitz
+  cups cups-client printer-driver-cups-pdf ghostscript python3-fitz python3-mne
 )
 
 missing=()
