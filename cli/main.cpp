@@ -4,6 +4,7 @@
 #include "CsvExport.h"
 #include "EdfExport.h"
 #include "Leads.h"
+#include "Measurements.h"
 #include "PageOutputs.h"
 #include "ProfileSettings.h"
 #include "SafeWrite.h"
@@ -22,6 +23,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -76,6 +78,11 @@ void PrintHeader(const CZM540Doc& doc, const QString& path) {
         << "Sample rate:     " << h.wSampleRate << '\n'
         << "Units per mV:    " << h.wUnitsPerMv << '\n'
         << "Bits per sample: " << h.wBitsPerSample << '\n';
+    const auto scratch = std::make_unique<MeasurementScratch>();
+    const EcgMeasurements m = MeasureRecording(doc, *scratch);
+    out << "Heart rate:      " << RateText(m.rateBpm) << '\n';
+    if (doc.m_bTwelveLead)
+        out << "Axis:            " << AxisText(m.axisDeg) << '\n';
 }
 
 // One "Label:          value" line, aligned with the header's; later lines of the value are
@@ -453,8 +460,7 @@ int main(int argc, char* argv[]) {
         if (outPath == QLatin1String("-"))
             return Fail(QStringLiteral("edf output needs a file name"));
         const QByteArray bytes =
-            TracesAsEdf(*doc, parser.isSet(rawOption), EdfPatient{},
-                        EdfRecordingInfo{RecordingStart(*doc), {}, {}}, &error);
+            DocumentAsEdf(*doc, parser.isSet(rawOption), &error);
         if (bytes.isEmpty())
             return Fail(QStringLiteral("%1: %2").arg(inPath, error));
         if (!WriteFileSafely(outPath, bytes, &error))

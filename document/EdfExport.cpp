@@ -2,6 +2,7 @@
 
 #include "Leads.h"
 #include "RecordingConstants.h"
+#include "RecordingDetails.h"
 #include "SignalFilter.h"
 #include "ZM540Doc.h"
 
@@ -280,4 +281,19 @@ QByteArray TracesAsEdf(const CZM540Doc& doc, bool bRaw, const EdfPatient& patien
         out += tal;
     }
     return out;
+}
+
+EdfPatient EdfPatientOf(const RecordingDetails& details) {
+    QChar sex(QLatin1Char('X'));
+    if (details.sex == Sex::Male || details.sex == Sex::MaleNeutered)
+        sex = QLatin1Char('M');
+    else if (details.sex == Sex::Female || details.sex == Sex::FemaleSpayed)
+        sex = QLatin1Char('F');
+    return EdfPatient{details.caseNumber, sex, details.born, details.name};
+}
+
+QByteArray DocumentAsEdf(const CZM540Doc& doc, bool bRaw, QString* error) {
+    const RecordingDetails& d = doc.m_details;
+    return TracesAsEdf(doc, bRaw, EdfPatientOf(d),
+                       EdfRecordingInfo{RecordingStart(doc), d.caseNumber, d.clinician}, error);
 }

@@ -7,6 +7,7 @@
 #include <QString>
 
 class CZM540Doc;
+struct RecordingDetails;
 
 // Who the recording is of, for the file's patient field. Empty or null members are unknown.
 struct EdfPatient {
@@ -34,3 +35,9 @@ QDateTime RecordingStart(const CZM540Doc& doc);
 // reason in `error`, when the recording cannot be written (it holds no samples).
 QByteArray TracesAsEdf(const CZM540Doc& doc, bool bRaw, const EdfPatient& patient,
                        const EdfRecordingInfo& recording, QString* error);
+
+// The patient field from the recording's details: the case number as the patient code, the
+// sex as M or F (neutered or not), the birth date and the animal's name.
+EdfPatient EdfPatientOf(const RecordingDetails& details);
+// The document's recording as EDF+, identified by its details and its start.
+QByteArray DocumentAsEdf(const CZM540Doc& doc, bool bRaw, QString* error);

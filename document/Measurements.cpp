@@ -389,3 +389,32 @@ std::optional<bool> AxisInReference(Species species, std::optional<double> axisD
     const SpeciesReference& r = ReferenceOf(species);
     return InRange(r.nAxisLo, r.nAxisHi, axisDeg);
 }
+
+namespace {
+
+QString SignedDegrees(long v) {
+    return (v > 0 ? QStringLiteral("+%1°") : QStringLiteral("%1°")).arg(v);
+}
+
+} // namespace
+
+QString RateText(std::optional<double> rateBpm) {
+    return rateBpm ? QStringLiteral("%1 bpm").arg(std::lround(*rateBpm)) : QStringLiteral("—");
+}
+
+QString AxisText(std::optional<double> axisDeg) {
+    return axisDeg ? SignedDegrees(std::lround(*axisDeg)) : QStringLiteral("—");
+}
+
+QString RateRangeText(Species species) {
+    const SpeciesReference& r = ReferenceOf(species);
+    return r.nRateLo > r.nRateHi ? QString()
+                                 : QStringLiteral("%1–%2 bpm").arg(r.nRateLo).arg(r.nRateHi);
+}
+
+QString AxisRangeText(Species species) {
+    const SpeciesReference& r = ReferenceOf(species);
+    return r.nAxisLo > r.nAxisHi
+               ? QString()
+               : QStringLiteral("%1 to %2").arg(SignedDegrees(r.nAxisLo), SignedDegrees(r.nAxisHi));
+}

@@ -4,6 +4,8 @@
 #include "RecordingConstants.h"
 #include "Species.h"
 
+#include <QString>
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -88,3 +90,10 @@ std::optional<double> LiveHeartRate(const CZM540Doc& doc, int nHead, int nValid,
 // range or there is no reading.
 std::optional<bool> RateInReference(Species species, std::optional<double> rateBpm);
 std::optional<bool> AxisInReference(Species species, std::optional<double> axisDeg);
+
+// How readings are written for people: "128 bpm", "+62°", and "—" for no reading.
+QString RateText(std::optional<double> rateBpm);
+QString AxisText(std::optional<double> axisDeg);
+// The species' resting ranges, "60–160 bpm" and "+40° to +100°"; empty when it has none.
+QString RateRangeText(Species species);
+QString AxisRangeText(Species species);

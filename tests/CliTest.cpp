@@ -146,6 +146,46 @@ TEST(Cli, InfoDescribesTheRecording) {
         EXPECT_TRUE(r.out.contains(line)) << line << "\n" << r.out.toStdString();
 }
 
+// The emulated dog beats at 120 a minute with its axis near +70 degrees, the cat at 180; a flat
+// line has no beats, and a monitoring recording no axis.
+TEST(Cli, InfoGivesHeartRateAndAxis) {
+    DocFixture f;
+    f.Record(true, 600);
+    ASSERT_TRUE(f.doc->OnSaveDocument(f.Path("flat.vecg")));
+    struct Case {
+        QString path;
+        const char* rate;
+        int axisLo, axisHi; // no axis line when lo > hi
+    };
+    const Case cases[] = {
+        {QStringLiteral(ZM540_SAMPLES "/dog-12lead.vecg"), "120 bpm", 60, 80},
+        {QStringLiteral(ZM540_SAMPLES "/cat-monitor-II.vecg"), "180 bpm", 1, 0},
+        {f.Path("flat.vecg"), "—", 0, 0},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = Cli({"info", c.path});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(QStringLiteral("Heart rate:      ") + QString::fromUtf8(c.rate) +
+                                   QLatin1Char('\n')))
+            << r.out.toStdString();
+        const qsizetype at = r.out.indexOf(QStringLiteral("Axis:            "));
+        if (c.axisLo > c.axisHi) {
+            EXPECT_EQ(at, -1) << r.out.toStdString();
+            continue;
+        }
+        ASSERT_NE(at, -1) << r.out.toStdString();
+        const QString axis = r.out.mid(at + 17).section(QLatin1Char('\n'), 0, 0);
+        if (c.axisLo == 0 && c.axisHi == 0) {
+            EXPECT_EQ(axis, QStringLiteral("—"));
+            continue;
+        }
+        ASSERT_TRUE(axis.endsWith(QStringLiteral("°"))) << axis.toStdString();
+        const int deg = axis.chopped(1).toInt();
+        EXPECT_GE(deg, c.axisLo);
+        EXPECT_LE(deg, c.axisHi);
+    }
+}
+
 TEST(Cli, ErrorsAreOneLineAndExitStatusOne) {
     DocFixture f;
     f.Record(true, 10);
@@ -597,6 +637,8 @@ TEST(CliDetails, SetsTheGivenFieldsKeepsTheOthersAndInfoShowsThem) {
     const CliRun info = Cli({"info", f.Path("out.vecg")});
     ASSERT_EQ(info.exitCode, 0) << info.err.toStdString();
     EXPECT_TRUE(info.out.endsWith("Bits per sample: 8\n"
+                                  "Heart rate:      —\n"
+                                  "Axis:            —\n"
                                   "Animal:          Чук\n"
                                   "Species:         Cat\n"
                                   "Sex:             Male neutered\n"
@@ -626,7 +668,8 @@ TEST(CliDetails, SetsTheGivenFieldsKeepsTheOthersAndInfoShowsThem) {
     DocFixture plain;
     plain.Record(false, 300);
     ASSERT_TRUE(plain.doc->OnSaveDocument(plain.Path("plain.vecg")));
-    EXPECT_TRUE(Cli({"info", plain.Path("plain.vecg")}).out.endsWith("Bits per sample: 8\n"));
+    EXPECT_TRUE(Cli({"info", plain.Path("plain.vecg")})
+                    .out.endsWith("Bits per sample: 8\nHeart rate:      —\n"));
     ASSERT_EQ(Cli({"details", plain.Path("plain.vecg"), "-o", plain.Path("copy.vecg")}).exitCode,
               0);
     EXPECT_EQ(ReadAll(plain.Path("copy.vecg")), ReadAll(plain.Path("plain.vecg")));

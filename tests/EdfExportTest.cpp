@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
 #include "EdfExport.h"
+#include "RecordingDetails.h"
+#include "ZM540Doc.h"
 
 #include <QtEndian>
 
@@ -292,5 +294,45 @@ TEST(EdfExport, StartLiesTheDurationBeforeTheRecordedTime) {
         const QDateTime start = RecordingStart(*f.doc);
         EXPECT_EQ(start.timeSpec(), Qt::LocalTime);
         EXPECT_EQ(start.toMSecsSinceEpoch(), c.startMs);
+    }
+}
+
+// The document's details fill both identification fields: the case number is the patient code
+// and names the recording, neutered or spayed animals keep their sex, and unknowns are X.
+TEST(EdfExport, DocumentDetailsIdentifyPatientAndRecording) {
+    struct Case {
+        const char* what;
+        RecordingDetails details;
+        QByteArray patient;
+        QByteArray recordingTail; // after "Startdate dd-MMM-yyyy "
+    };
+    RecordingDetails rex;
+    rex.name = QStringLiteral("Rex");
+    rex.sex = Sex::MaleNeutered;
+    rex.born = QDate(2019, 3, 4);
+    rex.caseNumber = QStringLiteral("2026-117");
+    rex.clinician = QStringLiteral("Dr Hale");
+    RecordingDetails mimi;
+    mimi.name = QStringLiteral("Mimi la Reine");
+    mimi.sex = Sex::FemaleSpayed;
+    RecordingDetails owned;
+    owned.owner = QStringLiteral("J. Smith"); // the owner is not part of either field
+    const Case cases[] = {
+        {"all known", rex, "2026-117 M 04-MAR-2019 Rex", "2026-117 Dr_Hale ZM540_Vet"},
+        {"name and sex", mimi, "X F X Mimi_la_Reine", "X X ZM540_Vet"},
+        {"owner only", owned, "X X X X", "X X ZM540_Vet"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DocFixture f;
+        f.Record(true, 300);
+        f.doc->m_header.tRecorded = 1796893200; // 2026-12-10 09:00:00 UTC, the end
+        f.doc->m_details = c.details;
+        QString error;
+        const QByteArray edf = DocumentAsEdf(*f.doc, false, &error);
+        ASSERT_FALSE(edf.isEmpty()) << error.toStdString();
+        EXPECT_EQ(edf.mid(8, 80), Pad(c.patient, 80));
+        const QByteArray recording = edf.mid(88, 80);
+        EXPECT_EQ(recording.mid(22), Pad(c.recordingTail, 58)) << recording.toStdString();
     }
 }

@@ -640,3 +640,22 @@ TEST(ReferenceRanges, JudgeReadingsAgainstTheSpecies) {
 }
 
 } // namespace
+
+TEST(MeasurementText, ReadingsAndRangesAsPeopleWriteThem) {
+    EXPECT_EQ(RateText(127.6), QStringLiteral("128 bpm"));
+    EXPECT_EQ(RateText(std::nullopt), QStringLiteral("—"));
+    struct AxisCase {
+        double deg;
+        const char* text;
+    };
+    for (const AxisCase& c : {AxisCase{61.5, "+62°"}, AxisCase{0.4, "0°"},
+                              AxisCase{-29.6, "-30°"}, AxisCase{180.0, "+180°"}})
+        EXPECT_EQ(AxisText(c.deg), QString::fromUtf8(c.text)) << c.deg;
+    EXPECT_EQ(AxisText(std::nullopt), QStringLiteral("—"));
+    EXPECT_EQ(RateRangeText(Species::Dog), QStringLiteral("60–160 bpm"));
+    EXPECT_EQ(AxisRangeText(Species::Dog), QStringLiteral("+40° to +100°"));
+    EXPECT_EQ(AxisRangeText(Species::Cat), QStringLiteral("0° to +160°"));
+    EXPECT_EQ(RateRangeText(Species::Horse), QStringLiteral("28–44 bpm"));
+    EXPECT_TRUE(AxisRangeText(Species::Horse).isEmpty());
+    EXPECT_TRUE(RateRangeText(Species::Unknown).isEmpty());
+}
