@@ -459,8 +459,7 @@ int main(int argc, char* argv[]) {
     if (format == QLatin1String("edf")) {
         if (outPath == QLatin1String("-"))
             return Fail(QStringLiteral("edf output needs a file name"));
-        const QByteArray bytes =
-            DocumentAsEdf(*doc, parser.isSet(rawOption), &error);
+        const QByteArray bytes = DocumentAsEdf(*doc, parser.isSet(rawOption), &error);
         if (bytes.isEmpty())
             return Fail(QStringLiteral("%1: %2").arg(inPath, error));
         if (!WriteFileSafely(outPath, bytes, &error))

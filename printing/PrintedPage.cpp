@@ -1,13 +1,18 @@
 #include "PrintedPage.h"
 
 #include "EcgBackground.h"
+#include "Measurements.h"
+#include "RecordingDetails.h"
 #include "TraceDrawing.h"
 #include "ZM540Doc.h"
 
+#include <QDateTime>
 #include <QFont>
+#include <QStringList>
 
 #include <algorithm>
 #include <ctime>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -81,6 +86,18 @@ QString LeadName(const CZM540Doc& doc) {
     return QLatin1String(kLeadNames[std::size_t(doc.RhythmLead())]);
 }
 
+// Whose recording it is, in the band above the grid, in the labels' font: nothing at all for a
+// recording without details, so that such a page is drawn exactly as it always was.
+void DrawDetailsBand(Canvas& dc, const PageGeometry& g, const CZM540Doc& doc) {
+    if (doc.m_details.IsEmpty())
+        return;
+    const auto scratch = std::make_unique<MeasurementScratch>();
+    const std::array<QString, 2> lines = DetailsBandLines(doc, MeasureRecording(doc, *scratch));
+    dc.SetTextAlign(AlignLeft | AlignBottom);
+    dc.TextOut(g.grid.left, g.T - g.cy(0.45), lines[0]);
+    dc.TextOut(g.grid.left, g.T - g.cy(0.1), lines[1]);
+}
+
 } // namespace
 
 void PrintTwelveLeadPage(Canvas& dc, const PageRequest& page) {
@@ -111,6 +128,7 @@ void PrintTwelveLeadPage(Canvas& dc, const PageRequest& page) {
     DrawStrip(dc, g, g.xStrip, g.Below(kRhythmBaseline),
               doc.m_leadTrace[std::size_t(doc.RhythmLead())].data() + (N - nRhythm), nRhythm);
     DrawFootTexts(dc, g, doc);
+    DrawDetailsBand(dc, g, doc);
 }
 
 void PrintMonitorPage(Canvas& dc, const PageRequest& page) {
@@ -134,6 +152,7 @@ void PrintMonitorPage(Canvas& dc, const PageRequest& page) {
     dc.TextOut(g.grid.left, g.grid.top, QStringLiteral("Monitor: %1").arg(LeadName(doc)));
     dc.SetTextAlign(AlignLeft | AlignBottom);
     dc.TextOut(g.grid.left, g.grid.bottom, RecordedText(doc.m_header.tRecorded));
+    DrawDetailsBand(dc, g, doc);
 }
 
 void DrawPage(Canvas& dc, const PageRequest& page, bool bTwelveLead) {
@@ -189,4 +208,29 @@ QString RecordedText(std::int32_t tRecorded) {
 
 QString ScaleCaption(double cutoff) {
     return QString::asprintf("Scale: 10mm/mV Speed: 25mm/s Filter: %gHz", cutoff);
+}
+
+std::array<QString, 2> DetailsBandLines(const CZM540Doc& doc, const EcgMeasurements& m) {
+    const RecordingDetails& d = doc.m_details;
+    const QDate recorded = doc.m_nSamples > 0
+                               ? QDateTime::fromSecsSinceEpoch(doc.m_header.tRecorded).date()
+                               : QDate::currentDate();
+    QStringList animal;
+    for (const QString& field :
+         {d.name, SpeciesText(d.species), d.breed, SexText(d.sex), AgeText(d, recorded),
+          d.weightKg ? WeightText(*d.weightKg) : QString()})
+        if (!field.isEmpty())
+            animal << field;
+    QStringList visit;
+    const auto add = [&visit](const char* label, const QString& value) {
+        if (!value.isEmpty())
+            visit << QStringLiteral("%1: %2").arg(QLatin1String(label), value);
+    };
+    add("Owner", d.owner);
+    add("Case", d.caseNumber);
+    add("Clinician", d.clinician);
+    add("Heart rate", RateText(m.rateBpm));
+    if (doc.m_bTwelveLead)
+        add("Axis", AxisText(m.axisDeg));
+    return {animal.join(QStringLiteral(", ")), visit.join(QStringLiteral("   "))};
 }

@@ -4,9 +4,13 @@
 #include "PageGeometry.h"
 #include "PrintStyle.h"
 
+#include <QString>
+
+#include <array>
 #include <functional>
 
 class CZM540Doc;
+struct EcgMeasurements;
 
 // What a printer run tells the page: the output's resolution and whether it is a preview.
 // A page drawn without one is the clipboard picture.
@@ -44,3 +48,8 @@ void DrawDotGrid(Canvas& dc, const GridRect& rc, int nx, int ny, ColourRef colou
 // The texts at the page's foot.
 QString RecordedText(std::int32_t tRecorded);
 QString ScaleCaption(double cutoff);
+
+// The two lines above the grid of a recording with details: the animal (name, species, breed,
+// sex, age when recorded, weight), then owner, case, clinician, heart rate and, for 12-lead, the
+// axis. The notes are not printed.
+std::array<QString, 2> DetailsBandLines(const CZM540Doc& doc, const EcgMeasurements& m);

@@ -6,6 +6,7 @@
 #include "PrintStyle.h"
 #include "PrintedPage.h"
 #include "RecordingCanvas.h"
+#include "RecordingDetails.h"
 #include "TestSupport.h"
 #include "ZM540View.h"
 
@@ -280,6 +281,58 @@ TEST(PrintedPage, MonitoringTextsAndPulse) {
     const auto* pulse = LineFrom(dc, QPoint(1800, 4000));
     ASSERT_NE(pulse, nullptr);
     EXPECT_EQ(pulse->points[2], QPoint(1900, 3000));
+}
+
+// The animal's details go in two lines of the labels' font in the 10 mm above the grid, which
+// starts at 1 cm: bottoms 4.5 mm and 1 mm above it. Everything else is drawn as without them.
+TEST(PrintedPage, DetailsBandAboveTheGridLeavesTheRestAsItWas) {
+    PageFixture f;
+    f.doc->m_nSamples = 10;
+    for (auto& trace : f.doc->m_leadTrace)
+        trace.fill(0.0);
+    f.doc->m_monitorTrace.fill(0.0);
+    f.doc->m_header.tRecorded = 1796893200; // 2026-12-10 09:00 UTC
+    RecordingDetails d;
+    d.name = QStringLiteral("Rex");
+    d.species = Species::Dog;
+    d.breed = QStringLiteral("Beagle");
+    d.sex = Sex::MaleNeutered;
+    d.born = QDate(2019, 6, 1);
+    d.weightKg = 12.5;
+    d.owner = QStringLiteral("J. Smith");
+    d.caseNumber = QStringLiteral("2026-117");
+    d.clinician = QStringLiteral("Dr Hale");
+    d.notes = QStringLiteral("never printed");
+    struct Case {
+        bool bTwelveLead;
+        PageUnits units;
+        int x, y1, y2; // the grid's left; T - trunc(0.45 cm), T - trunc(0.1 cm)
+        const char* visit;
+    };
+    const Case cases[] = {
+        {true, PictureUnits(), 1500, 550, 900,
+         "Owner: J. Smith   Case: 2026-117   Clinician: Dr Hale   Heart rate: —   Axis: —"},
+        // 600 dpi: 1.5 cm = 354.3, T = 236, 0.45 cm = 106.3, 0.1 cm = 23.6 units.
+        {false, k600, 354, 130, 213,
+         "Owner: J. Smith   Case: 2026-117   Clinician: Dr Hale   Heart rate: —"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bTwelveLead);
+        f.doc->m_details = RecordingDetails{};
+        const RecordingCanvas plain = f.Draw(c.units, c.bTwelveLead);
+        f.doc->m_details = d;
+        const RecordingCanvas band = f.Draw(c.units, c.bTwelveLead);
+        const QStringList expected =
+            Texts(plain)
+            << QStringLiteral("Rex, Dog, Beagle, Male neutered, 7 y, 12.5 kg at %1,%2")
+                   .arg(c.x)
+                   .arg(c.y1)
+            << QStringLiteral("%1 at %2,%3").arg(QString::fromUtf8(c.visit)).arg(c.x).arg(c.y2);
+        EXPECT_EQ(Texts(band), expected);
+        EXPECT_EQ(band.polylines.size(), plain.polylines.size());
+        for (std::size_t i = 0; i < plain.polylines.size() && i < band.polylines.size(); ++i)
+            EXPECT_EQ(band.polylines[i].points, plain.polylines[i].points) << i;
+    }
 }
 
 TEST(PrintedPage, RhythmLeadOutsideTheTableShowsLeadII) {
