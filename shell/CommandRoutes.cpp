@@ -16,7 +16,7 @@ namespace {
 using T = const CommandTargets&;
 
 // clang-format off
-constexpr std::array<CommandRoute, 22> kRoutes = {{
+constexpr std::array<CommandRoute, 24> kRoutes = {{
     {ID_FILE_NEW,            [](T t) { t.frame.OnFileNew(); }},
     {ID_FILE_OPEN,           [](T t) { if (t.pApp) t.pApp->OnFileOpen(); }},
     {ID_FILE_SAVE,           [](T t) { t.frame.OnFileSave(); }},
@@ -26,7 +26,9 @@ constexpr std::array<CommandRoute, 22> kRoutes = {{
     {CommandId(ID_FILE_MRU_FILE1 + 2), [](T t) { t.frame.OnOpenRecentFile(2); }},
     {ID_FILE_UPDATE,         [](T t) { t.frame.OnFileUpdate(); }},
     {ID_FILE_SAVE_COPY_AS,   [](T t) { t.frame.OnFileSaveCopyAs(); }},
+    {ID_FILE_DETAILS,        [](T t) { t.frame.OnFileDetails(); }},
     {ID_FILE_EXPORT_PAGE,    [](T t) { t.frame.OnFileExportPage(); }},
+    {ID_FILE_EXPORT_RECORDING, [](T t) { t.frame.OnFileExportRecording(); }},
     {ID_FILE_PRINT,          [](T t) { t.frame.OnFilePrint(); }},
     {ID_FILE_PRINT_DIRECT,   [](T t) { t.frame.OnFilePrintDirect(); }},
     {ID_FILE_PRINT_PREVIEW,  [](T t) { t.frame.OnFilePrintPreview(); }},

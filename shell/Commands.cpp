@@ -8,7 +8,7 @@
 namespace {
 
 // clang-format off
-constexpr std::array<CommandInfo, 30> kCommands = {{
+constexpr std::array<CommandInfo, 32> kCommands = {{
     {ID_FILE_NEW, "&New\tCtrl+N", "Ctrl+N",
      "Clears all memory and ready for a new ECG", "New ECG", ":/icons/new.svg", false},
     {ID_FILE_OPEN, "&Open...\tCtrl+O", "Ctrl+O",
@@ -17,8 +17,14 @@ constexpr std::array<CommandInfo, 30> kCommands = {{
      "Save the ECG file", "Save", ":/icons/save.svg", false},
     {ID_FILE_SAVE_AS, "Save &As...", "",
      "Save the ECG to a new file", "Save As", nullptr, false},
+    {ID_FILE_DETAILS, "Recording &Details...", "",
+     "Enter the animal, its owner and the case the recording is of", "Recording Details",
+     nullptr, false},
     {ID_FILE_EXPORT_PAGE, "&Export Page...", "",
      "Save the printed page as a PDF, SVG or PNG file", "Export Page", nullptr, false},
+    {ID_FILE_EXPORT_RECORDING, "Export &Recording...", "",
+     "Save the traces as EDF+ for other biosignal programs, or as CSV", "Export Recording",
+     nullptr, false},
     {ID_FILE_PRINT, "&Print...\tCtrl+P", "Ctrl+P",
      "Print the ECG", "Print", ":/icons/print.svg", false},
     {ID_FILE_PRINT_PREVIEW, "Print Pre&view", "",
@@ -73,7 +79,8 @@ static_assert(kRecentFileCount == 3, "the table holds three recent-file entries"
 
 const MenuLayout kMainMenu[] = {
     {"&File",
-     {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_EXPORT_PAGE, kSeparator,
+     {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_DETAILS,
+      ID_FILE_EXPORT_PAGE, ID_FILE_EXPORT_RECORDING, kSeparator,
       ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, kSeparator, ID_FILE_MRU_FILE1,
       kSeparator, ID_APP_EXIT}},
     {"&Edit",
@@ -91,7 +98,8 @@ const MenuLayout kInPlaceMenu[] = {
 };
 const MenuLayout kOpenedMenu[] = {
     {"&File",
-     {ID_FILE_UPDATE, ID_FILE_SAVE_COPY_AS, kSeparator, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW,
+     {ID_FILE_UPDATE, ID_FILE_SAVE_COPY_AS, ID_FILE_DETAILS, kSeparator, ID_FILE_PRINT,
+      ID_FILE_PRINT_PREVIEW,
       ID_FILE_PRINT_SETUP, kSeparator, ID_APP_EXIT}},
     {"&Edit", {ID_EDIT_UNDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE}},
     {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}},
@@ -199,7 +207,8 @@ std::vector<CommandState> ComputeCommandStates(const CZM540Doc& doc, bool bAcqui
     for (int id :
          {int(IDC_FILTER_SELECT), int(ID_FILE_NEW), int(ID_FILE_OPEN), int(ID_FILE_SAVE_AS),
           int(ID_FILE_PRINT_SETUP), int(ID_FILE_PRINT), int(ID_FILE_PRINT_DIRECT),
-          int(ID_FILE_PRINT_PREVIEW), int(ID_FILE_EXPORT_PAGE), int(ID_EDIT_COPY), int(ID_OPTIONS)})
+          int(ID_FILE_PRINT_PREVIEW), int(ID_FILE_EXPORT_PAGE), int(ID_FILE_DETAILS),
+          int(ID_FILE_EXPORT_RECORDING), int(ID_EDIT_COPY), int(ID_OPTIONS)})
         states.push_back({id, bIdle, false, {}});
     for (int i = 0; i < kRecentFileCount; ++i)
         states.push_back({ID_FILE_MRU_FILE1 + i, bIdle && i < nRecentFiles, false, {}});

@@ -5,7 +5,9 @@
 #include "ChooserBox.h"
 #include "CommandRoutes.h"
 #include "Commands.h"
+#include "DetailsDlg.h"
 #include "Leads.h"
+#include "Measurements.h"
 #include "SplashWnd.h"
 #include "ZM540Doc.h"
 #include "ZM540View.h"
@@ -95,6 +97,9 @@ CMainFrame::CMainFrame(CZM540Doc& doc, ProfileSettings& settings, Prompter& prom
     m_updateTimer.setSingleShot(true);
     m_updateTimer.setInterval(0);
     connect(&m_updateTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
+    m_pScratch = std::make_unique<MeasurementScratch>();
+    m_liveRateTimer.setInterval(1000);
+    connect(&m_liveRateTimer, &QTimer::timeout, this, &CMainFrame::UpdateMeasurements);
     ConnectDocument();
 
     // The first update brings the choosers in line with the document.
@@ -261,6 +266,9 @@ void CMainFrame::CreateStatusBar() {
     m_pMessagePane = new QLabel(QStringLiteral("Ready"));
     m_pMessagePane->setContentsMargins(2, 0, 2, 0);
     statusBar()->addWidget(m_pMessagePane, 1);
+    m_pMeasurePane = new QLabel;
+    m_pMeasurePane->setContentsMargins(2, 0, 2, 0);
+    statusBar()->addPermanentWidget(m_pMeasurePane);
 }
 
 void CMainFrame::ConnectDocument() {
@@ -269,8 +277,12 @@ void CMainFrame::ConnectDocument() {
     connect(&m_doc, &CZM540Doc::modifiedChanged, this, &CMainFrame::RequestCommandUpdate);
     connect(&m_doc, &CZM540Doc::pathChanged, this, &CMainFrame::UpdateCaption);
     connect(&m_doc, &CZM540Doc::pathChanged, this, &CMainFrame::RequestCommandUpdate);
+    connect(&m_doc, &CZM540Doc::updated, this, &CMainFrame::UpdateCaption);
+    connect(&m_doc, &CZM540Doc::updated, this, &CMainFrame::UpdateMeasurements);
     connect(&m_pView->Session(), &CRecordingSession::stateChanged, this,
             &CMainFrame::RequestCommandUpdate);
+    connect(&m_pView->Session(), &CRecordingSession::stateChanged, this,
+            &CMainFrame::OnSessionStateChanged);
     connect(m_pView, &CZM540View::choosersNeedUpdate, this, [this](double cutoff, int lead) {
         SelectFilterCutoff(cutoff);
         SetLeadIndex(lead);
@@ -278,8 +290,74 @@ void CMainFrame::ConnectDocument() {
 }
 
 void CMainFrame::UpdateCaption() {
-    const QString title = m_mode == FrameMode::Opened
-                              ? QFileInfo(m_strHeldFile).fileName() + QStringLiteral(" (embedded)")
-                              : m_doc.GetTitle();
+    QString title = m_mode == FrameMode::Opened
+                        ? QFileInfo(m_strHeldFile).fileName() + QStringLiteral(" (embedded)")
+                        : m_doc.GetTitle();
+    if (!m_doc.m_details.name.isEmpty())
+        title = m_doc.m_details.name + QStringLiteral(" - ") + title;
     setWindowTitle(title + QStringLiteral(" - ZM540 Vet"));
+}
+
+QString CMainFrame::MeasurementText() const {
+    return m_pMeasurePane->text();
+}
+
+void CMainFrame::UpdateMeasurements() {
+    // A running session shows the rate of its last 10 s; a recording its rate and axis; an
+    // empty window nothing.
+    const bool bLive = IsAcquiring();
+    if (!bLive && m_doc.m_nSamples == 0) {
+        m_pMeasurePane->clear();
+        return;
+    }
+    EcgMeasurements m;
+    if (bLive) {
+        const AcquisitionState& state = m_pView->Session().State();
+        m.rateBpm = LiveHeartRate(m_doc, state.m_nHead, state.m_nFill, *m_pScratch);
+    } else {
+        m = MeasureRecording(m_doc, *m_pScratch);
+    }
+    const Species species = m_doc.m_details.species;
+    const auto withRange = [](QString text, const QString& range) {
+        return range.isEmpty() ? text : text + QStringLiteral(" (%1)").arg(range);
+    };
+    QString text =
+        QStringLiteral("Heart rate: ") + withRange(RateText(m.rateBpm), RateRangeText(species));
+    if (m_doc.m_bTwelveLead && !bLive)
+        text +=
+            QStringLiteral("   Axis: ") + withRange(AxisText(m.axisDeg), AxisRangeText(species));
+    m_pMeasurePane->setText(text);
+}
+
+void CMainFrame::OnSessionStateChanged() {
+    const bool bAcquiring = IsAcquiring();
+    if (bAcquiring == m_bWasAcquiring)
+        return;
+    m_bWasAcquiring = bAcquiring;
+    if (bAcquiring) {
+        m_liveRateTimer.start();
+        UpdateMeasurements();
+        return;
+    }
+    m_liveRateTimer.stop();
+    UpdateMeasurements();
+    // A new recording: who is it of? The dialog is offered, and the vet may close it.
+    if (m_bOfferDetails && m_doc.m_nSamples > 0 && !m_pDetailsDlg)
+        OnFileDetails();
+}
+
+void CMainFrame::OnFileDetails() {
+    if (IsAcquiring())
+        return;
+    if (m_pDetailsDlg) {
+        m_pDetailsDlg->raise();
+        m_pDetailsDlg->activateWindow();
+        return;
+    }
+    m_pDetailsDlg = new CDetailsDlg(m_doc.m_details, m_prompter, this);
+    m_pDetailsDlg->setAttribute(Qt::WA_DeleteOnClose);
+    CDetailsDlg* dlg = m_pDetailsDlg;
+    connect(dlg, &QDialog::accepted, this, [this, dlg] { m_doc.SetDetails(dlg->Details()); });
+    // Window-modal, and the event loop goes on: the window stays painted behind it.
+    m_pDetailsDlg->open();
 }

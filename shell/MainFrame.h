@@ -1,11 +1,13 @@
 #pragma once
 
 #include "Commands.h"
+#include "DetailsDlg.h"
 #include "RecentFileList.h"
 #include "ZM540View.h"
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 #include <memory>
@@ -19,6 +21,7 @@ class QMimeData;
 class QPrinter;
 class QSettings;
 class QToolBar;
+struct MeasurementScratch;
 struct ProfileSettings;
 
 // Where the main window's client area goes on a screen whose available area is `available`,
@@ -90,6 +93,16 @@ class CMainFrame : public QMainWindow, public FrameControls {
     void OnFilePrintSetup();
     // Saves the printed page as PDF, SVG or PNG, chosen by the file name's extension.
     void OnFileExportPage();
+    // Saves the traces as EDF+ or CSV, chosen by the file name's extension.
+    void OnFileExportRecording();
+    // "Recording details": opens the dialog over the window; OK gives the document what was
+    // entered. The dialog, while it is open, or null.
+    void OnFileDetails();
+    CDetailsDlg* DetailsDialog() const { return m_pDetailsDlg; }
+    // Whether the dialog is offered when a new recording stops (not in scripted runs).
+    void SetOfferDetails(bool bOffer) { m_bOfferDetails = bOffer; }
+    // The heart rate and axis pane's text.
+    QString MeasurementText() const;
     // Options: the option sheet, then every view takes what it changed.
     void DoOptionsSheet();
     // The printer of this run, made at the first print command.
@@ -123,6 +136,8 @@ class CMainFrame : public QMainWindow, public FrameControls {
     void CreateStatusBar();
     void ConnectDocument();
     void UpdateCaption();
+    void UpdateMeasurements();
+    void OnSessionStateChanged();
     void UpdateRecentFileMenu();
     void RememberFile(const QString& path);
     bool DoSave(const QString& path);
@@ -150,4 +165,10 @@ class CMainFrame : public QMainWindow, public FrameControls {
     QString m_strHeldFile;
     bool m_bUpdated = false;
     bool m_bShown = false;
+    QLabel* m_pMeasurePane = nullptr;
+    std::unique_ptr<MeasurementScratch> m_pScratch;
+    QTimer m_liveRateTimer; // a running session's rate, once a second
+    QPointer<CDetailsDlg> m_pDetailsDlg;
+    bool m_bWasAcquiring = false;
+    bool m_bOfferDetails = false;
 };

@@ -1,7 +1,9 @@
 // The main window's print and export commands: the view's page on the run's printer or in a
-// file.
+// file, and the recording's export.
 #include "MainFrame.h"
 
+#include "CsvExport.h"
+#include "EdfExport.h"
 #include "PageOutputs.h"
 #include "PrintRun.h"
 #include "Prompter.h"
@@ -45,14 +47,26 @@ void CMainFrame::OnFilePrintSetup() {
         ::OnFilePrintSetup(Printer(), this);
 }
 
+namespace {
+
+// Where an export goes: asked for beside the recording's file, named after it.
+QString AskExportPath(Prompter& prompter, const CZM540Doc& doc, const char* suffix,
+                      const char* filter) {
+    const QFileInfo current(doc.GetPathName());
+    const QString directory = doc.HasFileName() ? current.absolutePath() : QDir::currentPath();
+    return prompter.AskFileName(Prompter::FileDialog::Save, directory,
+                                current.completeBaseName() + QLatin1String(suffix),
+                                QLatin1String(filter));
+}
+
+} // namespace
+
 void CMainFrame::OnFileExportPage() {
     if (IsAcquiring())
         return;
-    const QFileInfo current(m_doc.GetPathName());
-    const QString directory = m_doc.HasFileName() ? current.absolutePath() : QDir::currentPath();
-    const QString path = m_prompter.AskFileName(
-        Prompter::FileDialog::Save, directory, current.completeBaseName() + QStringLiteral(".pdf"),
-        QStringLiteral("PDF documents (*.pdf);;SVG pictures (*.svg);;PNG images (*.png)"));
+    const QString path =
+        AskExportPath(m_prompter, m_doc, ".pdf",
+                      "PDF documents (*.pdf);;SVG pictures (*.svg);;PNG images (*.png)");
     if (path.isEmpty())
         return;
     PageFormat format;
@@ -67,5 +81,30 @@ void CMainFrame::OnFileExportPage() {
     QString error = QStringLiteral("it could not be drawn");
     if (bytes.isEmpty() || !WriteFileSafely(path, bytes, &error))
         m_prompter.Tell(QStringLiteral("The page could not be saved to \"%1\": %2")
+                            .arg(QDir::toNativeSeparators(path), error));
+}
+
+void CMainFrame::OnFileExportRecording() {
+    if (IsAcquiring())
+        return;
+    const QString path =
+        AskExportPath(m_prompter, m_doc, ".edf", "EDF+ files (*.edf);;CSV files (*.csv)");
+    if (path.isEmpty())
+        return;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    QString error;
+    QByteArray bytes;
+    if (suffix == QLatin1String("edf"))
+        bytes = DocumentAsEdf(m_doc, false, &error);
+    else if (suffix == QLatin1String("csv"))
+        bytes = TracesAsCsv(m_doc, false);
+    else {
+        m_prompter.Tell(QStringLiteral("A recording is exported as .edf or .csv; \"%1\" is "
+                                       "neither of them.")
+                            .arg(QFileInfo(path).fileName()));
+        return;
+    }
+    if (bytes.isEmpty() || !WriteFileSafely(path, bytes, &error))
+        m_prompter.Tell(QStringLiteral("The recording could not be exported to \"%1\": %2")
                             .arg(QDir::toNativeSeparators(path), error));
 }

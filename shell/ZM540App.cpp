@@ -111,6 +111,8 @@ bool CZM540App::InitInstance(const QStringList& arguments) {
     if (m_pOwnPrompter)
         m_pOwnPrompter->SetOwner(m_pFrame.get());
     m_pFrame->LoadRecentFiles(*m_pProfile);
+    // A vet at the window is asked who a new recording is of; a scripted run never is.
+    m_pFrame->SetOfferDetails(cmd.dRecordSeconds <= 0.0);
 
     // A file that cannot be opened has said why; the program goes on with a new recording.
     if (cmd.strFileName.isEmpty() || !m_pFrame->OpenDocumentFile(cmd.strFileName)) {

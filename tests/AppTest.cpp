@@ -199,7 +199,7 @@ TEST(Embedding, UpdateWritesTheHeldFileAsASaveWould) {
     for (const QAction* a : frame->menuBar()->actions().first()->menu()->actions())
         fileMenu << (a->isSeparator() ? QStringLiteral("-") : a->text());
     EXPECT_EQ(fileMenu,
-              QStringList({"&Update\tCtrl+S", "Save Copy &As...", "-", "&Print...\tCtrl+P",
+              QStringList({"&Update\tCtrl+S", "Save Copy &As...", "Recording &Details...", "-", "&Print...\tCtrl+P",
                            "Print Pre&view", "P&rint Setup...", "-", "E&xit"}));
 
     // A change: another filter class. Save Copy As writes it elsewhere and leaves the held

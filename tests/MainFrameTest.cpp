@@ -4,19 +4,24 @@
 
 #include "ChooserBox.h"
 #include "Commands.h"
+#include "DetailsDlg.h"
 #include "EcgFileFormat.h"
 #include "EmulatorBackend.h"
+#include "LinkCheckDlg.h"
 #include "MainFrame.h"
 #include "ZM540View.h"
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -92,8 +97,9 @@ TEST(MainFrame, MenusToolbarAndBarHoldTheirCommandsInOrder) {
     EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&View", "&Help"}));
     EXPECT_EQ(MenuItems(menus[0]),
               QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...",
-                           "&Export Page...", "-", "&Print...\tCtrl+P", "Print Pre&view",
-                           "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
+                           "Recording &Details...", "&Export Page...", "Export &Recording...", "-",
+                           "&Print...\tCtrl+P", "Print Pre&view", "P&rint Setup...", "-",
+                           "Recent File", "-", "E&xit"}));
     EXPECT_EQ(MenuItems(menus[1]),
               QStringList({"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V",
                            "-", "&Options..."}));
@@ -446,4 +452,97 @@ TEST(MainFrame, DesktopColourChangeReachesTheSystemScheme) {
     f.Settle();
     EXPECT_EQ(f.settings.schemes[kSystemScheme].crBackground, MakeColourRef(10, 20, 30));
     QApplication::setPalette(saved);
+}
+
+TEST(MainFrame, RecordingDetailsGoToTheDocumentAndTheCaption) {
+    FrameFixture f;
+    EXPECT_EQ(f.frame.windowTitle(), QStringLiteral("Untitled - ZM540 Vet"));
+    f.frame.OnFileDetails();
+    CDetailsDlg* dlg = f.frame.DetailsDialog();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Recording details"));
+    dlg->m_pName->setText(QStringLiteral("  Rex "));
+    dlg->m_pSpecies->setCurrentIndex(dlg->m_pSpecies->findText(QStringLiteral("Dog")));
+    dlg->m_pWeight->setValue(12.5);
+
+    // A birth date that is not one keeps the dialog open and says so.
+    dlg->m_pBorn->setText(QStringLiteral("2019-02-30"));
+    dlg->accept();
+    EXPECT_TRUE(dlg->isVisible());
+    ASSERT_EQ(f.prompter.asked.size(), 1);
+    EXPECT_TRUE(f.prompter.asked[0].startsWith(QStringLiteral("\"2019-02-30\" is not a date")));
+    EXPECT_EQ(f.prompter.icons.back(), Prompter::Icon::Warning);
+    EXPECT_TRUE(f.doc->m_details.IsEmpty());
+
+    dlg->m_pBorn->setText(QStringLiteral("2019-02-28"));
+    dlg->accept();
+    f.Settle();
+    EXPECT_EQ(f.doc->m_details.name, QStringLiteral("Rex"));
+    EXPECT_EQ(f.doc->m_details.species, Species::Dog);
+    EXPECT_EQ(f.doc->m_details.born, QDate(2019, 2, 28));
+    EXPECT_EQ(f.doc->m_details.weightKg, std::optional<double>(12.5));
+    EXPECT_TRUE(f.doc->IsModified());
+    EXPECT_EQ(f.frame.windowTitle(), QStringLiteral("Rex - Untitled - ZM540 Vet"));
+
+    // Cancel changes nothing; the dialog shows what the document holds.
+    f.frame.OnFileDetails();
+    dlg = f.frame.DetailsDialog();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(dlg->m_pName->text(), QStringLiteral("Rex"));
+    dlg->m_pName->setText(QStringLiteral("Max"));
+    dlg->reject();
+    f.Settle();
+    EXPECT_EQ(f.doc->m_details.name, QStringLiteral("Rex"));
+}
+
+TEST(MainFrame, TheStatusBarGivesTheRecordingsHeartRateAndAxis) {
+    FrameFixture f;
+    EXPECT_TRUE(f.frame.MeasurementText().isEmpty());
+    ASSERT_TRUE(f.frame.OpenDocumentFile(QStringLiteral(ZM540_SAMPLES "/dog-12lead.vecg")));
+    f.Settle();
+    // The emulated dog: 120 beats a minute, axis near +70 degrees.
+    const QString plain = f.frame.MeasurementText();
+    EXPECT_TRUE(plain.startsWith(QStringLiteral("Heart rate: 120 bpm   Axis: +")))
+        << plain.toStdString();
+    EXPECT_FALSE(plain.contains(QLatin1Char('('))) << plain.toStdString();
+    RecordingDetails dog;
+    dog.species = Species::Dog;
+    f.doc->SetDetails(dog);
+    const QString withRanges = f.frame.MeasurementText();
+    EXPECT_TRUE(withRanges.startsWith(QStringLiteral("Heart rate: 120 bpm (60–160 bpm)   Axis: +")))
+        << withRanges.toStdString();
+    EXPECT_TRUE(withRanges.endsWith(QStringLiteral("° (+40° to +100°)")))
+        << withRanges.toStdString();
+    f.doc->SetModifiedFlag(false);
+    f.frame.OnFileNew();
+    f.Settle();
+    EXPECT_TRUE(f.frame.MeasurementText().isEmpty());
+}
+
+// After a new recording stops, the window offers the details dialog when it was told to (the
+// program's own window), and a session only ever shows a live rate.
+TEST(MainFrame, ANewRecordingOffersTheDetailsWhenTheWindowIsToldTo) {
+    for (const bool bOffer : {false, true}) {
+        SCOPED_TRACE(bOffer);
+        FrameFixture f;
+        f.settings.COMS = 0;
+        f.frame.SetOfferDetails(bOffer);
+        f.frame.show();
+        CZM540View* view = f.frame.GetView();
+        view->OnRecord();
+        ASSERT_TRUE(view->IsAcquiring());
+        f.unit->Skip(12000);
+        WaitWithoutInput(ArrivalPace::kLongestWaitMs + 1100);
+        const QString live = f.frame.MeasurementText();
+        // The last 10 s of the emulated dog, taken in by the once-a-second update.
+        EXPECT_EQ(live, QStringLiteral("Heart rate: 120 bpm"));
+        EXPECT_FALSE(live.contains(QStringLiteral("Axis"))) << live.toStdString();
+        EXPECT_EQ(f.frame.DetailsDialog(), nullptr);
+        view->OnRecord();
+        ASSERT_FALSE(view->IsAcquiring());
+        ASSERT_GT(f.doc->m_nSamples, 0);
+        f.Settle();
+        EXPECT_EQ(f.frame.DetailsDialog() != nullptr, bOffer);
+        EXPECT_TRUE(f.frame.MeasurementText().contains(QStringLiteral("Axis: ")));
+    }
 }

@@ -74,7 +74,7 @@ TEST(CommandStates, FollowTheDocumentAndTheSession) {
         for (int id :
              {IDC_FILTER_SELECT, ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE_AS, ID_FILE_PRINT_SETUP,
               ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW, ID_FILE_EXPORT_PAGE,
-              ID_EDIT_COPY, ID_OPTIONS, ID_FILE_MRU_FILE1})
+              ID_FILE_DETAILS, ID_FILE_EXPORT_RECORDING, ID_EDIT_COPY, ID_OPTIONS, ID_FILE_MRU_FILE1})
             ExpectState(states, id, {c.bIdleCommands, false});
         for (int id : {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_PASTE})
             ExpectState(states, id, {false, false});
