@@ -1,6 +1,7 @@
 // zm540vet-cli: reads ".vecg" recordings through the program's own document, prints their
 // header and details, exports their traces as CSV or writes them again as ".vecg", sets their
 // details, and draws their printed page as PDF, SVG or PNG.
+#include "ChartScale.h"
 #include "CsvExport.h"
 #include "EdfExport.h"
 #include "Leads.h"
@@ -37,6 +38,14 @@ QTextStream& Err() {
 int Fail(const QString& message) {
     Err() << "zm540vet-cli: " << message << Qt::endl;
     return 1;
+}
+
+// Whether `text` is exactly one of `choices`, written as a plain number.
+template <std::size_t N> bool OneOf(const QString& text, const std::array<int, N>& choices) {
+    for (int v : choices)
+        if (text == QString::number(v))
+            return true;
+    return false;
 }
 
 QString Number(double v) {
@@ -291,6 +300,7 @@ int main(int argc, char* argv[]) {
         "                                write the traces as CSV or EDF+ (millivolts), or\n"
         "                                the recording again as .vecg\n"
         "  page FILE -o OUT [--format pdf|svg|png] [--mono|--colour] [--paper A4|Letter]\n"
+        "       [--speed 25|50] [--gain 5|10|20]\n"
         "       [--settings INI]         draw the printed page: PDF as printed on an A4 or\n"
         "                                Letter sheet, SVG and PNG as the 290 x 170 mm\n"
         "                                picture; the print options come from the user's\n"
@@ -327,8 +337,14 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption settingsOption(QStringLiteral("settings"),
                                             QStringLiteral("Print options from this INI file."),
                                             QStringLiteral("ini"));
+    const QCommandLineOption speedOption(QStringLiteral("speed"),
+                                         QStringLiteral("The page's paper speed: 25 or 50 mm/s."),
+                                         QStringLiteral("mm/s"));
+    const QCommandLineOption gainOption(QStringLiteral("gain"),
+                                        QStringLiteral("The page's gain: 5, 10 or 20 mm/mV."),
+                                        QStringLiteral("mm/mV"));
     parser.addOptions({outOption, formatOption, cutoffOption, rawOption, monoOption, colourOption,
-                       paperOption, settingsOption});
+                       paperOption, speedOption, gainOption, settingsOption});
     for (const DetailsOption& o : kDetailsOptions)
         parser.addOption(QCommandLineOption(QLatin1String(o.name), QLatin1String(o.help),
                                             QLatin1String(o.value)));
@@ -354,7 +370,8 @@ int main(int argc, char* argv[]) {
     if (!bExport && !bPage && command != QLatin1String("info"))
         return Fail(QStringLiteral("unknown command \"%1\"; see --help").arg(command));
     const bool bPageOptions = parser.isSet(monoOption) || parser.isSet(colourOption) ||
-                              parser.isSet(paperOption) || parser.isSet(settingsOption);
+                              parser.isSet(paperOption) || parser.isSet(settingsOption) ||
+                              parser.isSet(speedOption) || parser.isSet(gainOption);
 
     const QString format = parser.value(formatOption);
     int nCutoffClass = -1;
@@ -382,8 +399,13 @@ int main(int argc, char* argv[]) {
         if (parser.isSet(paperOption) && pageFormat != PageFormat::Pdf)
             return Fail(QStringLiteral("--paper applies to pdf only"));
         paper = paperName == QLatin1String("Letter") ? Paper::Letter : Paper::A4;
+        if (parser.isSet(speedOption) && !OneOf(parser.value(speedOption), kChartSpeeds))
+            return Fail(QStringLiteral("--speed must be 25 or 50"));
+        if (parser.isSet(gainOption) && !OneOf(parser.value(gainOption), kChartGains))
+            return Fail(QStringLiteral("--gain must be 5, 10 or 20"));
     } else if (bPageOptions) {
-        return Fail(QStringLiteral("--mono, --colour, --paper and --settings apply to page only"));
+        return Fail(QStringLiteral(
+            "--mono, --colour, --paper, --speed, --gain and --settings apply to page only"));
     }
     if (bExport) {
         if (!parser.isSet(outOption))
@@ -422,6 +444,10 @@ int main(int argc, char* argv[]) {
         LoadSettings(*profile, settings);
         if (parser.isSet(monoOption) || parser.isSet(colourOption))
             settings.PrintInColour = parser.isSet(colourOption) ? 1 : 0;
+        if (parser.isSet(speedOption))
+            settings.Speed = parser.value(speedOption).toInt();
+        if (parser.isSet(gainOption))
+            settings.Gain = parser.value(gainOption).toInt();
     }
     StderrPrompter prompter(QStringLiteral("zm540vet-cli"));
     prompter.SetContext(inPath);

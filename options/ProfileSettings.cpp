@@ -50,6 +50,8 @@ std::vector<ProfileEntry> ProfileEntries(ProfileSettings& s) {
     const SchemeColours initial = DefaultSchemeTable()[kUserScheme]; // the built-in user row
     return {
         {"View", "Scheme", &s.Scheme, 0},
+        {"View", "Speed", &s.Speed, 25},
+        {"View", "Gain", &s.Gain, 10},
         {"View", "UserBkGround", AsProfileInt(user.crBackground),
          std::int32_t(initial.crBackground)},
         {"View", "UserMajor", AsProfileInt(user.crMajorGrid), std::int32_t(initial.crMajorGrid)},

@@ -29,6 +29,8 @@ struct ProfileSettings {
     // The serial device of each port number 1 to 4 (COM1 to COM4 where the platform names them).
     std::array<QString, 4> PortDevice;
     std::int32_t Scheme;
+    std::int32_t Speed; // mm/s of the drawing and the page
+    std::int32_t Gain;  // mm/mV likewise
     std::int32_t COMS;
     std::int32_t InitDirSel;
     std::int32_t RealTimeFilter;

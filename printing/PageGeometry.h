@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChartScale.h"
 #include "DisplayLayout.h"
 
 #include <QPoint>
@@ -32,10 +33,11 @@ struct PageGeometry {
     int Below(double sixteenths) const { return int(T + (sixteenths * H) / 16); }
     // Pen width of a line of `points` points.
     int PenWidth(double points) const { return int(u.nPenBase * points / 72); }
-    // Sample i of a strip starting at x0 on the baseline y0, of value s (33 units a mV).
-    QPoint StripPoint(int x0, int y0, int i, double s) const {
-        return QPoint(x0 + int(std::int64_t(i) * S / kStripSamples),
-                      int(y0 - H * s / kAmplitudeDivisor));
+    // Sample i of a strip starting at x0 on the baseline y0, of value s (33 units a mV), at
+    // the paper speed and gain of `c`. The x product needs 64 bits on a 4800 dpi printer.
+    QPoint StripPoint(int x0, int y0, int i, double s, const ChartScale& c) const {
+        return QPoint(x0 + int(std::int64_t(i) * S * c.nSpeed / 25 / kStripSamples),
+                      int(y0 - H * s * c.GainFactor() / kAmplitudeDivisor));
     }
 
     PageUnits u;
@@ -72,5 +74,7 @@ constexpr std::array<PrintedLead, 6> kPrintedLeads = {{
 constexpr std::array<int, 4> kTwelveLeadPulses = {3, 6, 9, 12};
 constexpr double kRhythmLabelY = 10.75;
 constexpr int kRhythmBaseline = 12;
-// Monitoring line j (from 0) lies on the baseline 3 (j + 1) sixteenths down.
+// Monitoring line j (from 0) lies on the baseline 3 (j + 1) sixteenths down; the page has room
+// for five.
 constexpr int kMonitorLineSpacing = 3;
+constexpr int kMonitorPageLines = 5;

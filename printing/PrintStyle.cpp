@@ -34,5 +34,6 @@ PrintStyle ReadPrintStyle(const ProfileSettings& s) {
     p.crMajorGrid = ColourRef(s.MajorGrid);
     p.crMinorGrid = ColourRef(s.MinorGrid);
     p.crTrace = ColourRef(s.Trace);
+    p.scale = ChartScaleOf(s.Speed, s.Gain);
     return p;
 }

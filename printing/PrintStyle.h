@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Canvas.h"
+#include "ChartScale.h"
 #include "SchemeColours.h"
 
 #include <array>
@@ -51,6 +52,7 @@ struct PrintStyle {
     ColourRef crMajorGrid = 0;
     ColourRef crMinorGrid = 0;
     ColourRef crTrace = 0;
+    ChartScale scale; // the paper speed and gain, from the view settings
 };
 
 // A style or size outside its table (an unselected chooser's -1, a hand-edited profile) is

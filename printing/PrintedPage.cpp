@@ -40,10 +40,11 @@ CanvasPen PenOf(const PageGeometry& g, const PrintLine& line, ColourRef colour, 
     return CanvasPen{line.style, width, colour};
 }
 
-void DrawStrip(Canvas& dc, const PageGeometry& g, int x0, int y0, const double* s, int n) {
+void DrawStrip(Canvas& dc, const PageGeometry& g, const ChartScale& c, int x0, int y0,
+               const double* s, int n) {
     if (n <= 0)
         return;
-    DrawTrace(dc, n, [&](int i) { return g.StripPoint(x0, y0, i, s[i]); });
+    DrawTrace(dc, n, [&](int i) { return g.StripPoint(x0, y0, i, s[i], c); });
 }
 
 // Steps shared by both layouts: the grid with its mark, and the trace pen selected.
@@ -75,11 +76,11 @@ void DrawGridAndMark(Canvas& dc, const PageGeometry& g, const PageRequest& page)
     dc.SelectPen(PenOf(g, st.trace, st.bColour ? st.crTrace : kBlack, page.bPrintPreview));
 }
 
-void DrawFootTexts(Canvas& dc, const PageGeometry& g, const CZM540Doc& doc) {
+void DrawFootTexts(Canvas& dc, const PageGeometry& g, const CZM540Doc& doc, const ChartScale& c) {
     dc.SetTextAlign(AlignLeft | AlignBottom);
     dc.TextOut(g.grid.left, g.grid.bottom, RecordedText(doc.m_header.tRecorded));
     dc.SetTextAlign(AlignRight | AlignBottom);
-    dc.TextOut(g.grid.right, g.grid.bottom, ScaleCaption(doc.m_dCutoff));
+    dc.TextOut(g.grid.right, g.grid.bottom, ScaleCaption(doc.m_dCutoff, c));
 }
 
 QString LeadName(const CZM540Doc& doc) {
@@ -107,9 +108,11 @@ void PrintTwelveLeadPage(Canvas& dc, const PageRequest& page) {
     dc.SelectFont(LabelFont(g));
     dc.SetTextColour(page.style.crTrace);
 
-    // A 12-lead file may hold more than 10 s: the strips show the end of the recording.
+    // A 12-lead file may hold more than 10 s: the strips show the end of the recording, as
+    // much of it as their length holds at the paper speed.
+    const ChartScale& c = page.style.scale;
     const int N = std::clamp(int(doc.m_nSamples), 0, kLeadCapacity);
-    const int n = std::min(N, kColumnSamples);
+    const int n = std::min(N, c.Samples(kColumnSamples));
     dc.SetTextAlign(AlignLeft | AlignBottom);
     for (const PrintedLead& lead : kPrintedLeads) {
         const int x = lead.bRightColumn ? g.xRightStrip : g.xStrip;
@@ -117,17 +120,17 @@ void PrintTwelveLeadPage(Canvas& dc, const PageRequest& page) {
         dc.TextOut(x, y, QLatin1String(lead.label));
         dc.MoveTo(x, y);
         dc.LineTo(x, g.Below(lead.tickEnd));
-        DrawStrip(dc, g, x, g.Below(lead.baseline),
+        DrawStrip(dc, g, c, x, g.Below(lead.baseline),
                   doc.m_leadTrace[std::size_t(lead.lead)].data() + (N - n), n);
     }
     for (int baseline : kTwelveLeadPulses)
-        DrawCalibrationPulse(dc, g, g.xPulse, g.Below(baseline), 1.0);
+        DrawCalibrationPulse(dc, g, g.xPulse, g.Below(baseline), c.GainFactor());
 
     dc.TextOut(g.xStrip, g.Below(kRhythmLabelY), QStringLiteral("Rhythm %1").arg(LeadName(doc)));
-    const int nRhythm = std::min(N, kStripSamples);
-    DrawStrip(dc, g, g.xStrip, g.Below(kRhythmBaseline),
+    const int nRhythm = std::min(N, c.Samples(kStripSamples));
+    DrawStrip(dc, g, c, g.xStrip, g.Below(kRhythmBaseline),
               doc.m_leadTrace[std::size_t(doc.RhythmLead())].data() + (N - nRhythm), nRhythm);
-    DrawFootTexts(dc, g, doc);
+    DrawFootTexts(dc, g, doc, c);
     DrawDetailsBand(dc, g, doc);
 }
 
@@ -136,18 +139,24 @@ void PrintMonitorPage(Canvas& dc, const PageRequest& page) {
     const CZM540Doc& doc = page.doc;
     DrawGridAndMark(dc, g, page);
 
+    // Lines of the strip's length at the paper speed, cut from sample 0; the page has room for
+    // five, and shows the last five a longer recording makes.
+    const ChartScale& c = page.style.scale;
     const int N = std::clamp(int(doc.m_nSamples), 0, kMonitorCapacity);
-    for (int j = 0; kStripSamples * j < N; ++j) {
-        const int first = kStripSamples * j;
-        DrawStrip(dc, g, g.xStrip, g.Below(kMonitorLineSpacing * (j + 1)),
-                  doc.m_monitorTrace.data() + first, std::min(kStripSamples, N - first));
+    const int nLine = c.Samples(kStripSamples);
+    const int nLines = (N + nLine - 1) / nLine;
+    const int firstLine = std::max(0, nLines - kMonitorPageLines);
+    for (int j = firstLine; j < nLines; ++j) {
+        const int first = nLine * j;
+        DrawStrip(dc, g, c, g.xStrip, g.Below(kMonitorLineSpacing * (j - firstLine + 1)),
+                  doc.m_monitorTrace.data() + first, std::min(nLine, N - first));
     }
-    DrawCalibrationPulse(dc, g, g.xPulse, g.Below(kMonitorLineSpacing), 1.0);
+    DrawCalibrationPulse(dc, g, g.xPulse, g.Below(kMonitorLineSpacing), c.GainFactor());
 
     dc.SelectFont(LabelFont(g));
     dc.SetTextColour(page.style.crTrace);
     dc.SetTextAlign(AlignRight | AlignBottom);
-    dc.TextOut(g.grid.right, g.grid.bottom, ScaleCaption(doc.m_dCutoff));
+    dc.TextOut(g.grid.right, g.grid.bottom, ScaleCaption(doc.m_dCutoff, c));
     dc.SetTextAlign(AlignLeft | AlignTop);
     dc.TextOut(g.grid.left, g.grid.top, QStringLiteral("Monitor: %1").arg(LeadName(doc)));
     dc.SetTextAlign(AlignLeft | AlignBottom);
@@ -206,8 +215,9 @@ QString RecordedText(std::int32_t tRecorded) {
         .arg(text ? QString::fromLatin1(text).trimmed() : QString());
 }
 
-QString ScaleCaption(double cutoff) {
-    return QString::asprintf("Scale: 10mm/mV Speed: 25mm/s Filter: %gHz", cutoff);
+QString ScaleCaption(double cutoff, const ChartScale& c) {
+    return QString::asprintf("Scale: %dmm/mV Speed: %dmm/s Filter: %gHz", c.nGain, c.nSpeed,
+                             cutoff);
 }
 
 std::array<QString, 2> DetailsBandLines(const CZM540Doc& doc, const EcgMeasurements& m) {

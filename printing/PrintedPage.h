@@ -47,7 +47,7 @@ void DrawDotGrid(Canvas& dc, const GridRect& rc, int nx, int ny, ColourRef colou
 
 // The texts at the page's foot.
 QString RecordedText(std::int32_t tRecorded);
-QString ScaleCaption(double cutoff);
+QString ScaleCaption(double cutoff, const ChartScale& scale);
 
 // The two lines above the grid of a recording with details: the animal (name, species, breed,
 // sex, age when recorded, weight), then owner, case, clinician, heart rate and, for 12-lead, the

@@ -285,8 +285,8 @@ struct PageText {
     QStringList texts;
 };
 const PageText kPageTexts[] = {
-    {"dog", {"Scale: 10mm/mV Speed: 25mm/s Filter: 100Hz", "Rhythm II", " I", "aVF"}},
-    {"cat", {"Monitor: II", "Scale: 10mm/mV Speed: 25mm/s Filter: 40Hz"}},
+    {"dog", {"Rhythm II", " I", "aVF"}},
+    {"cat", {"Monitor: II"}},
 };
 
 } // namespace
@@ -301,13 +301,28 @@ TEST(CliPage, PdfIsOneLandscapeSheetWithItsText) {
         const char* sample;
         QStringList extra;
         const char* size; // landscape, in points
+        const char* caption;
     };
     // A4: 297 x 210 mm x 72 / 25.4 = 841.9 x 595.3 pt; Letter: 11 x 8.5 in x 72 = 792 x 612 pt.
     const Case cases[] = {
-        {"dog", {}, "842 x 595 pts (A4)"},
-        {"dog", {"--paper", "Letter"}, "792 x 612 pts (letter)"},
-        {"cat", {"--paper", "A4"}, "842 x 595 pts (A4)"},
-        {"cat", {"--paper", "Letter"}, "792 x 612 pts (letter)"},
+        {"dog", {}, "842 x 595 pts (A4)", "Scale: 10mm/mV Speed: 25mm/s Filter: 100Hz"},
+        {"dog",
+         {"--paper", "Letter"},
+         "792 x 612 pts (letter)",
+         "Scale: 10mm/mV Speed: 25mm/s Filter: 100Hz"},
+        {"cat",
+         {"--paper", "A4"},
+         "842 x 595 pts (A4)",
+         "Scale: 10mm/mV Speed: 25mm/s Filter: 40Hz"},
+        {"cat",
+         {"--paper", "Letter"},
+         "792 x 612 pts (letter)",
+         "Scale: 10mm/mV Speed: 25mm/s Filter: 40Hz"},
+        {"dog",
+         {"--speed", "50", "--gain", "20"},
+         "842 x 595 pts (A4)",
+         "Scale: 20mm/mV Speed: 50mm/s Filter: 100Hz"},
+        {"cat", {"--gain", "5"}, "842 x 595 pts (A4)", "Scale: 5mm/mV Speed: 25mm/s Filter: 40Hz"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.sample) + " " + c.extra.join(' ').toStdString());
@@ -340,6 +355,7 @@ TEST(CliPage, PdfIsOneLandscapeSheetWithItsText) {
             for (const QString& text : t.texts)
                 EXPECT_TRUE(lines.contains(text.trimmed())) << text.toStdString();
         }
+        EXPECT_TRUE(lines.contains(QLatin1String(c.caption))) << c.caption;
     }
 }
 
@@ -442,6 +458,11 @@ TEST(CliPage, ErrorsAreOneLineAndLeaveTheOutputAlone) {
          dir.filePath("out.svg"),
          "--paper"},
         {{"page", kDog, "-o", pdf, "--mono", "--colour"}, pdf, "--mono"},
+        {{"page", kDog, "-o", pdf, "--speed", "30"}, pdf, "--speed"},
+        {{"page", kDog, "-o", pdf, "--gain", "10.0"}, pdf, "--gain"},
+        {{"export", kDog, "-o", dir.filePath("out.csv"), "--format", "csv", "--speed", "50"},
+         dir.filePath("out.csv"),
+         "--speed"},
         {{"page", kDog, "--format", "pdf"}, {}, "-o"},
         {{"page", dir.filePath("missing.vecg"), "-o", pdf}, pdf, "missing.vecg"},
         {{"page", kDog, "-o", pdf, "--settings", dir.filePath("nosuch.ini")}, pdf, "nosuch.ini"},

@@ -101,13 +101,13 @@ TEST(PageGeometry, DeviceUnitsOfThePicturesAndA600DpiPrinter) {
 TEST(PageGeometry, StripPointsTruncateTowardZero) {
     const PageGeometry g(PictureUnits());
     // 33 units (1 mV) are H / 16 = 1000 units above the baseline; -33 as far below.
-    EXPECT_EQ(g.StripPoint(2500, 4000, 0, 33.0), QPoint(2500, 3000));
-    EXPECT_EQ(g.StripPoint(2500, 4000, 0, -33.0), QPoint(2500, 5000));
+    EXPECT_EQ(g.StripPoint(2500, 4000, 0, 33.0, {}), QPoint(2500, 3000));
+    EXPECT_EQ(g.StripPoint(2500, 4000, 0, -33.0, {}), QPoint(2500, 5000));
     // 0.5 units: 16000 * 0.5 / 528 = 15.15 up, 3984.85 truncated to 3984; -0.5 gives 4015.
-    EXPECT_EQ(g.StripPoint(2500, 4000, 0, 0.5), QPoint(2500, 3984));
-    EXPECT_EQ(g.StripPoint(2500, 4000, 0, -0.5), QPoint(2500, 4015));
+    EXPECT_EQ(g.StripPoint(2500, 4000, 0, 0.5, {}), QPoint(2500, 3984));
+    EXPECT_EQ(g.StripPoint(2500, 4000, 0, -0.5, {}), QPoint(2500, 4015));
     // Sample 1499: 1499 * 25000 / 3000 = 12491.67, so 2500 + 12491.
-    EXPECT_EQ(g.StripPoint(2500, 4000, 1499, 0.0), QPoint(14991, 4000));
+    EXPECT_EQ(g.StripPoint(2500, 4000, 1499, 0.0, {}), QPoint(14991, 4000));
 }
 
 TEST(PrintStyle, PenWidthsFollowTheOutputsPenBase) {
@@ -355,7 +355,114 @@ TEST(PrintedPage, CaptionShowsTheCutoffInItsShortestForm) {
     for (const auto& [cutoff, text] :
          {std::pair{0.0, "Filter: 0Hz"}, std::pair{100.0, "Filter: 100Hz"},
           std::pair{40.0, "Filter: 40Hz"}, std::pair{12.5, "Filter: 12.5Hz"}})
-        EXPECT_TRUE(ScaleCaption(cutoff).endsWith(QLatin1String(text))) << cutoff;
+        EXPECT_TRUE(ScaleCaption(cutoff, {}).endsWith(QLatin1String(text))) << cutoff;
+}
+
+TEST(PageGeometry, StripPointsAtEachSpeedAndGain) {
+    struct Case {
+        ChartScale scale;
+        PageUnits units;
+        int i;
+        double s;
+        QPoint expected;
+    };
+    // The picture: S = 25000, H = 16000, strip from x 2500 on the baseline 4000. At 4800 dpi
+    // S = trunc(25 * 4800 / 2.54) = 47244 and H = trunc(16 * 1889.76) = 30236, from x 0, y 0.
+    const Case cases[] = {
+        // 1499 * 25000 / 3000 = 12491.67; 16000 * 33 / 528 = 1000.
+        {{25, 10}, PictureUnits(), 1499, 33.0, {14991, 3000}},
+        // Twice as far: 1499 * 25000 * 2 / 3000 = 24983.33.
+        {{50, 10}, PictureUnits(), 1499, 33.0, {27483, 3000}},
+        // 16000 * 33 * 2 / 528 = 2000; 16000 * 0.5 * 2 / 528 = 30.30, 3969.70 truncated.
+        {{25, 20}, PictureUnits(), 0, 33.0, {2500, 2000}},
+        {{25, 20}, PictureUnits(), 0, 0.5, {2500, 3969}},
+        // Half: 500 up; 16000 * 0.5 * 0.5 / 528 = 7.58 down, 4007.58 truncated.
+        {{25, 5}, PictureUnits(), 0, 33.0, {2500, 3500}},
+        {{25, 5}, PictureUnits(), 0, -0.5, {2500, 4007}},
+        // 1499 * 47244 * 50 = 3540937800 does not fit 32 bits; / 25 / 3000 = 47212.50.
+        {{50, 10}, PrinterUnits(4800, 4800), 1499, 0.0, {47212, 0}},
+        // 2999 * 47244 * 25 = 3542118900 at 25 mm/s too; / 25 / 3000 = 47228.25.
+        {{25, 10}, PrinterUnits(4800, 4800), 2999, 0.0, {47228, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.scale.nSpeed << " mm/s " << c.scale.nGain
+                                        << " mm/mV, i " << c.i << ", s " << c.s);
+        const PageGeometry g(c.units);
+        const bool bPicture = c.units.dUnitsPerCmX == 1000.0;
+        if (!bPicture) {
+            EXPECT_EQ(g.S, 47244);
+        }
+        EXPECT_EQ(g.StripPoint(bPicture ? 2500 : 0, bPicture ? 4000 : 0, c.i, c.s, c.scale),
+                  c.expected);
+    }
+}
+
+// At 50 mm/s a strip keeps its length and shows half the time: the limb strips the last 750
+// samples, the rhythm strip the last 1500, the monitoring lines 1500 from sample 0, the page the
+// last five of them. Traces are ramps (sample i has value i), so the first point of a strip
+// says which sample it starts at: y = trunc(y0 - 16000 * i / 528).
+TEST(PrintedPage, SpansAtFiftyMillimetresASecond) {
+    struct Strip {
+        QPoint first;
+        int nPoints;
+    };
+    struct Case {
+        bool bTwelveLead;
+        int nSamples;
+        std::vector<Strip> strips;
+    };
+    const Case cases[] = {
+        // Lead I from 2250 on the baseline 4000: 68181.8 up; rhythm II from 1500 on 13000.
+        {true, 3000, {{{2500, -64181}, 750}, {{2500, -32454}, 1500}}},
+        // From 150: 4545.5 up; the rhythm strip holds all 900 from 0.
+        {true, 900, {{{2500, -545}, 750}, {{2500, 13000}, 900}}},
+        // Lines 3 to 7 of eight: from 4500 on 4000 (136363.6 up) to 10500 on 16000 (318181.8).
+        {false, 12000, {{{2500, -132363}, 1500}, {{2500, -302181}, 1500}}},
+        {false, 3000, {{{2500, 4000}, 1500}, {{2500, 7000 - 45454}, 1500}}},
+        {false, 900, {{{2500, 4000}, 900}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << (c.bTwelveLead ? "12-lead " : "monitoring ") << c.nSamples);
+        PageFixture f;
+        f.settings.Speed = 50;
+        f.doc->m_nSamples = c.nSamples;
+        f.doc->m_nRhythmLead = kLeadII;
+        for (int i = 0; i < kMonitorCapacity; ++i) {
+            f.doc->m_monitorTrace[std::size_t(i)] = i;
+            if (i < kLeadCapacity)
+                for (auto& trace : f.doc->m_leadTrace)
+                    trace[std::size_t(i)] = i;
+        }
+        const RecordingCanvas dc = f.Draw(PictureUnits(), c.bTwelveLead);
+        for (const Strip& strip : c.strips) {
+            const auto* line = LineFrom(dc, strip.first);
+            ASSERT_NE(line, nullptr) << strip.first.y();
+            EXPECT_EQ(int(line->points.size()), strip.nPoints) << strip.first.y();
+        }
+        EXPECT_TRUE(
+            Texts(dc).contains("Scale: 10mm/mV Speed: 50mm/s Filter: 100Hz at 27500,17000"));
+    }
+}
+
+// The pulse is 1 mV high at the chosen gain, and the caption names the scale in use.
+TEST(PrintedPage, PulseAndCaptionFollowTheGain) {
+    for (const auto& [gain, top] : {std::pair{5, 3500}, std::pair{10, 3000}, std::pair{20, 2000}}) {
+        SCOPED_TRACE(gain);
+        PageFixture f;
+        f.settings.Gain = gain;
+        f.doc->m_nSamples = 0;
+        const RecordingCanvas dc = f.Draw(PictureUnits(), false);
+        const auto* pulse = LineFrom(dc, QPoint(1800, 4000));
+        ASSERT_NE(pulse, nullptr);
+        EXPECT_EQ(pulse->points[2], QPoint(1900, top));
+    }
+    EXPECT_EQ(ScaleCaption(100.0, {50, 20}),
+              QStringLiteral("Scale: 20mm/mV Speed: 50mm/s Filter: 100Hz"));
+    EXPECT_EQ(ScaleCaption(40.0, {25, 5}),
+              QStringLiteral("Scale: 5mm/mV Speed: 25mm/s Filter: 40Hz"));
+    // A setting outside the choices is the default.
+    EXPECT_EQ(ChartScaleOf(30, 15), (ChartScale{25, 10}));
 }
 
 TEST(PrintedPage, MonochromeAndColourSets) {

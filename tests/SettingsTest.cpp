@@ -23,6 +23,8 @@ struct Expected {
 // Every key the program keeps, with its first-run value.
 const Expected kDefaults[] = {
     {"View/Scheme", 0},
+    {"View/Speed", 25},
+    {"View/Gain", 10},
     {"View/UserBkGround", 0xFFFFFF},
     {"View/UserMajor", 0x0080FF},
     {"View/UserMinor", 0xCECEFF},
@@ -82,6 +84,8 @@ TEST(Settings, NewSettingsHoldTheFirstRunValues) {
     // The fields in the order of kDefaults.
     const qint64 fields[] = {
         s.Scheme,
+        s.Speed,
+        s.Gain,
         user.crBackground,
         user.crMajorGrid,
         user.crMinorGrid,

@@ -66,6 +66,8 @@ void CheckPrintStyle(const ProfileSettings& s) {
     Check(p.trace.points == ExpectedPoints(s.TraceSize[c], d.TraceSize[c], 1));
     Check(p.trace.IsDrawn()); // the trace size chooser has no "None"
     Check(p.crBackground == ColourRef(s.Background) && p.crTrace == ColourRef(s.Trace));
+    Check(p.scale.nSpeed == (s.Speed == 50 ? 50 : 25));
+    Check(p.scale.nGain == (s.Gain == 5 || s.Gain == 20 ? s.Gain : 10));
 }
 
 // The lead and filter lookups, for any number a chooser or a file might hand them.
@@ -100,9 +102,9 @@ NO_COVERAGE void CheckPage(const RecordingCanvas& dc, const PageUnits& u) {
         Check(page.contains(text.at) && !text.text.isEmpty());
 }
 
-// What the drawn page's geometry depends on: the style's lines, the layout, the output, the
-// rhythm lead (any number outside the table stands for all of them) and the cutoff. The
-// colours only colour the pens.
+// What the drawn page's geometry depends on: the style's lines and scale, the layout, the output,
+// the rhythm lead (any number outside the table stands for all of them) and the cutoff. The colours
+// only colour the pens.
 struct PageKey {
     PrintStyle style;
     bool bTwelveLead, bPrinter;
@@ -112,8 +114,8 @@ struct PageKey {
     auto Fields() const {
         const auto line = [](const PrintLine& l) { return std::tuple(int(l.style), l.points); };
         return std::tuple(style.bColour, style.bLineGrid, style.bEllipseDots, line(style.major),
-                          line(style.minor), line(style.trace), bTwelveLead, bPrinter, nLead,
-                          dCutoff);
+                          line(style.minor), line(style.trace), style.scale.nSpeed,
+                          style.scale.nGain, bTwelveLead, bPrinter, nLead, dCutoff);
     }
     bool operator<(const PageKey& o) const { return Fields() < o.Fields(); }
 };
@@ -189,9 +191,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Each combination of what the page's geometry depends on is drawn once: drawing every
     // input's page took most of the run time.
     const PrintStyle style = ReadPrintStyle(s);
-    const PageKey key{style,
-                      h.doc.m_bTwelveLead != 0,
-                      bPrinter,
+    const PageKey key{style, h.doc.m_bTwelveLead != 0, bPrinter,
                       InTable(h.doc.m_nRhythmLead, kLimbLeadCount) ? h.doc.m_nRhythmLead : -1,
                       h.doc.m_dCutoff};
     if (!h.drawn.insert(key).second)
