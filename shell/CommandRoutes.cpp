@@ -16,7 +16,7 @@ namespace {
 using T = const CommandTargets&;
 
 // clang-format off
-constexpr std::array<CommandRoute, 24> kRoutes = {{
+constexpr std::array<CommandRoute, 29> kRoutes = {{
     {ID_FILE_NEW,            [](T t) { t.frame.OnFileNew(); }},
     {ID_FILE_OPEN,           [](T t) { if (t.pApp) t.pApp->OnFileOpen(); }},
     {ID_FILE_SAVE,           [](T t) { t.frame.OnFileSave(); }},
@@ -38,6 +38,11 @@ constexpr std::array<CommandRoute, 24> kRoutes = {{
     {ID_VIEW_TOOLBAR,        [](T t) { t.frame.ToolBar()->setVisible(t.frame.Action(ID_VIEW_TOOLBAR)->isChecked()); }},
     {ID_VIEW_STATUS_BAR,     [](T t) { t.frame.statusBar()->setVisible(t.frame.Action(ID_VIEW_STATUS_BAR)->isChecked()); }},
     {ID_OPTIONS,             [](T t) { t.frame.DoOptionsSheet(); }},
+    {ID_VIEW_SPEED_25,       [](T t) { t.frame.OnChartScale(ID_VIEW_SPEED_25); }},
+    {ID_VIEW_SPEED_50,       [](T t) { t.frame.OnChartScale(ID_VIEW_SPEED_50); }},
+    {ID_VIEW_GAIN_5,         [](T t) { t.frame.OnChartScale(ID_VIEW_GAIN_5); }},
+    {ID_VIEW_GAIN_10,        [](T t) { t.frame.OnChartScale(ID_VIEW_GAIN_10); }},
+    {ID_VIEW_GAIN_20,        [](T t) { t.frame.OnChartScale(ID_VIEW_GAIN_20); }},
     {ID_APP_ABOUT,           [](T t) { if (t.pApp) t.pApp->OnAppAbout(); }},
     {ID_TWELVE_LEAD_MONITOR, [](T t) { t.frame.GetDocument().OnTwelveLeadMonitor(); }},
     {ID_RECORD,              [](T t) { t.frame.GetView()->OnRecord(); }},

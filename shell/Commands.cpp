@@ -1,5 +1,6 @@
 #include "Commands.h"
 
+#include "ChartScale.h"
 #include "ZM540Doc.h"
 
 #include <algorithm>
@@ -8,7 +9,7 @@
 namespace {
 
 // clang-format off
-constexpr std::array<CommandInfo, 32> kCommands = {{
+constexpr std::array<CommandInfo, 37> kCommands = {{
     {ID_FILE_NEW, "&New\tCtrl+N", "Ctrl+N",
      "Clears all memory and ready for a new ECG", "New ECG", ":/icons/new.svg", false},
     {ID_FILE_OPEN, "&Open...\tCtrl+O", "Ctrl+O",
@@ -57,6 +58,15 @@ constexpr std::array<CommandInfo, 32> kCommands = {{
      "Show or hide the toolbar", "Toggle ToolBar", nullptr, true},
     {ID_VIEW_STATUS_BAR, "&Status Bar", "",
      "Show or hide the status bar", "Toggle StatusBar", nullptr, true},
+    {ID_VIEW_SPEED_25, "25 mm/&s", "", "Draw and print at 25 mm/s", "25 mm/s", nullptr, true},
+    {ID_VIEW_SPEED_50, "50 mm/s", "",
+     "Draw and print at 50 mm/s, for narrow complexes and fast rates", "50 mm/s", nullptr, true},
+    {ID_VIEW_GAIN_5, "5 mm/mV", "", "Draw and print 1 mV 5 mm high, for very large complexes",
+     "5 mm/mV", nullptr, true},
+    {ID_VIEW_GAIN_10, "10 mm/m&V", "", "Draw and print 1 mV 10 mm high", "10 mm/mV", nullptr,
+     true},
+    {ID_VIEW_GAIN_20, "20 mm/mV", "", "Draw and print 1 mV 20 mm high, for small complexes",
+     "20 mm/mV", nullptr, true},
     {ID_APP_ABOUT, "&About ZM540...", "",
      "Display program information, version number and copyright", "About",
      ":/icons/about.svg", false},
@@ -80,12 +90,14 @@ static_assert(kRecentFileCount == 3, "the table holds three recent-file entries"
 const MenuLayout kMainMenu[] = {
     {"&File",
      {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_DETAILS,
-      ID_FILE_EXPORT_PAGE, ID_FILE_EXPORT_RECORDING, kSeparator,
-      ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, kSeparator, ID_FILE_MRU_FILE1,
-      kSeparator, ID_APP_EXIT}},
+      ID_FILE_EXPORT_PAGE, ID_FILE_EXPORT_RECORDING, kSeparator, ID_FILE_PRINT,
+      ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, kSeparator, ID_FILE_MRU_FILE1, kSeparator,
+      ID_APP_EXIT}},
     {"&Edit",
      {ID_EDIT_UNDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, kSeparator, ID_OPTIONS}},
-    {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}},
+    {"&View",
+     {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, kSeparator, ID_VIEW_SPEED_25, ID_VIEW_SPEED_50,
+      kSeparator, ID_VIEW_GAIN_5, ID_VIEW_GAIN_10, ID_VIEW_GAIN_20}},
     {"&Help", {ID_APP_ABOUT}},
 };
 // In place, merged with the other program's menus, which go in the empty groups.
@@ -99,8 +111,7 @@ const MenuLayout kInPlaceMenu[] = {
 const MenuLayout kOpenedMenu[] = {
     {"&File",
      {ID_FILE_UPDATE, ID_FILE_SAVE_COPY_AS, ID_FILE_DETAILS, kSeparator, ID_FILE_PRINT,
-      ID_FILE_PRINT_PREVIEW,
-      ID_FILE_PRINT_SETUP, kSeparator, ID_APP_EXIT}},
+      ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, kSeparator, ID_APP_EXIT}},
     {"&Edit", {ID_EDIT_UNDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE}},
     {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}},
     {"&Help", {ID_APP_ABOUT}},
@@ -213,6 +224,45 @@ std::vector<CommandState> ComputeCommandStates(const CZM540Doc& doc, bool bAcqui
     for (int i = 0; i < kRecentFileCount; ++i)
         states.push_back({ID_FILE_MRU_FILE1 + i, bIdle && i < nRecentFiles, false, {}});
     return states;
+}
+
+namespace {
+
+struct ScaleCommand {
+    int id;
+    int nSpeed;
+    int nGain;
+};
+constexpr std::array<ScaleCommand, 5> kScaleCommands = {{
+    {ID_VIEW_SPEED_25, 25, 0},
+    {ID_VIEW_SPEED_50, 50, 0},
+    {ID_VIEW_GAIN_5, 0, 5},
+    {ID_VIEW_GAIN_10, 0, 10},
+    {ID_VIEW_GAIN_20, 0, 20},
+}};
+
+} // namespace
+
+std::vector<CommandState> ScaleCommandStates(const ChartScale& scale, bool bAcquiring) {
+    std::vector<CommandState> states;
+    for (const ScaleCommand& c : kScaleCommands)
+        states.push_back(
+            {c.id, !bAcquiring, c.nSpeed == scale.nSpeed || c.nGain == scale.nGain, {}});
+    return states;
+}
+
+int SpeedOfCommand(int id) {
+    for (const ScaleCommand& c : kScaleCommands)
+        if (c.id == id)
+            return c.nSpeed;
+    return 0;
+}
+
+int GainOfCommand(int id) {
+    for (const ScaleCommand& c : kScaleCommands)
+        if (c.id == id)
+            return c.nGain;
+    return 0;
 }
 
 const CommandState* FindState(const std::vector<CommandState>& states, int id) {

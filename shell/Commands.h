@@ -7,6 +7,7 @@
 #include <vector>
 
 class CZM540Doc;
+struct ChartScale;
 
 // Command and control identifiers of the main window. The numbers are the program's own and
 // stay as they are.
@@ -22,6 +23,11 @@ enum CommandId : int {
     ID_FILE_EXPORT_PAGE = 32790,
     ID_FILE_DETAILS = 32791,
     ID_FILE_EXPORT_RECORDING = 32792,
+    ID_VIEW_SPEED_25 = 32793,
+    ID_VIEW_SPEED_50 = 32794,
+    ID_VIEW_GAIN_5 = 32795,
+    ID_VIEW_GAIN_10 = 32796,
+    ID_VIEW_GAIN_20 = 32797,
     ID_FILE_NEW = 57600,
     ID_FILE_OPEN = 57601,
     ID_FILE_SAVE = 57603,
@@ -98,6 +104,13 @@ struct CommandState {
 // The states of every command and bar control that depends on the document, on a running
 // session or on the recent-file list, which holds `nRecentFiles` entries. The session disables
 // whatever could disturb it; a recording loaded from a file keeps its mode and rhythm lead.
+// The paper speed and gain choices: the one in use checked, all of them waiting for a session's
+// end.
+std::vector<CommandState> ScaleCommandStates(const ChartScale& scale, bool bAcquiring);
+// The speed (mm/s) or gain (mm/mV) a scale command chooses; 0 for any other command.
+int SpeedOfCommand(int id);
+int GainOfCommand(int id);
+
 std::vector<CommandState> ComputeCommandStates(const CZM540Doc& doc, bool bAcquiring,
                                                int nRecentFiles);
 // The entry for `id` in `states`, or null.

@@ -103,6 +103,8 @@ class CMainFrame : public QMainWindow, public FrameControls {
     void SetOfferDetails(bool bOffer) { m_bOfferDetails = bOffer; }
     // The heart rate and axis pane's text.
     QString MeasurementText() const;
+    // View > speed or gain: kept in the settings, drawn and printed from then on.
+    void OnChartScale(int id);
     // Options: the option sheet, then every view takes what it changed.
     void DoOptionsSheet();
     // The printer of this run, made at the first print command.

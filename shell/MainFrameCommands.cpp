@@ -2,6 +2,7 @@
 // pass, and the window events that reach the document.
 #include "MainFrame.h"
 
+#include "ChartScale.h"
 #include "ChooserBox.h"
 #include "Commands.h"
 #include "EcgFiles.h"
@@ -206,6 +207,12 @@ void CMainFrame::UpdateCommandUI() {
                 label->setText(s.strText);
         }
     }
+    for (const CommandState& s :
+         ScaleCommandStates(ChartScaleOf(m_settings.Speed, m_settings.Gain), IsAcquiring()))
+        if (QAction* action = Action(s.id)) {
+            action->setEnabled(s.bEnabled);
+            action->setChecked(s.bChecked);
+        }
     Action(ID_VIEW_TOOLBAR)->setChecked(!m_pToolBar->isHidden());
     Action(ID_VIEW_STATUS_BAR)->setChecked(!statusBar()->isHidden());
 }
@@ -287,6 +294,16 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     // Open once the drop is over, so that a question about saving does not hold up the
     // program the file came from.
     QTimer::singleShot(0, this, [this, path] { OpenDocumentFile(path); });
+}
+
+void CMainFrame::OnChartScale(int id) {
+    if (IsAcquiring())
+        return;
+    if (const int nSpeed = SpeedOfCommand(id))
+        m_settings.Speed = nSpeed;
+    if (const int nGain = GainOfCommand(id))
+        m_settings.Gain = nGain;
+    m_doc.UpdateAllViews();
 }
 
 void CMainFrame::DoOptionsSheet() {

@@ -103,7 +103,9 @@ TEST(MainFrame, MenusToolbarAndBarHoldTheirCommandsInOrder) {
     EXPECT_EQ(MenuItems(menus[1]),
               QStringList({"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V",
                            "-", "&Options..."}));
-    EXPECT_EQ(MenuItems(menus[2]), QStringList({"&Toolbar", "&Status Bar"}));
+    EXPECT_EQ(MenuItems(menus[2]),
+              QStringList({"&Toolbar", "&Status Bar", "-", "25 mm/&s", "50 mm/s", "-", "5 mm/mV",
+                           "10 mm/m&V", "20 mm/mV"}));
     EXPECT_EQ(MenuItems(menus[3]), QStringList({"&About ZM540..."}));
 
     QStringList tips;
@@ -545,4 +547,33 @@ TEST(MainFrame, ANewRecordingOffersTheDetailsWhenTheWindowIsToldTo) {
         EXPECT_EQ(f.frame.DetailsDialog() != nullptr, bOffer);
         EXPECT_TRUE(f.frame.MeasurementText().contains(QStringLiteral("Axis: ")));
     }
+}
+
+// The View menu's speed and gain: one of each checked, kept in the settings, and the view's
+// page drawn at them; they wait for a session's end like the file commands.
+TEST(MainFrame, SpeedAndGainAreViewChoicesKeptInTheSettings) {
+    FrameFixture f;
+    f.Settle();
+    EXPECT_TRUE(f.frame.Action(ID_VIEW_SPEED_25)->isChecked());
+    EXPECT_FALSE(f.frame.Action(ID_VIEW_SPEED_50)->isChecked());
+    EXPECT_TRUE(f.frame.Action(ID_VIEW_GAIN_10)->isChecked());
+    f.frame.Action(ID_VIEW_SPEED_50)->trigger();
+    f.frame.Action(ID_VIEW_GAIN_20)->trigger();
+    f.Settle();
+    EXPECT_EQ(f.settings.Speed, 50);
+    EXPECT_EQ(f.settings.Gain, 20);
+    for (const auto& [id, bChecked] :
+         {std::pair{ID_VIEW_SPEED_25, false}, std::pair{ID_VIEW_SPEED_50, true},
+          std::pair{ID_VIEW_GAIN_5, false}, std::pair{ID_VIEW_GAIN_10, false},
+          std::pair{ID_VIEW_GAIN_20, true}})
+        EXPECT_EQ(f.frame.Action(id)->isChecked(), bChecked) << id;
+
+    f.settings.COMS = 0;
+    f.frame.GetView()->OnRecord();
+    ASSERT_TRUE(f.frame.GetView()->IsAcquiring());
+    f.Settle();
+    EXPECT_FALSE(f.frame.Action(ID_VIEW_GAIN_5)->isEnabled());
+    f.frame.OnChartScale(ID_VIEW_GAIN_5);
+    EXPECT_EQ(f.settings.Gain, 20);
+    f.frame.GetView()->OnRecord();
 }
