@@ -53,5 +53,5 @@ int MonitorBaseline(const GridLayout& g, int strip) {
 }
 
 int RecordedY(const GridLayout& g, int y0, double v) {
-    return int(y0 - (g.H * v) * kRecordedScale);
+    return int(y0 - (g.H * v * g.scale.GainFactor()) * kRecordedScale);
 }

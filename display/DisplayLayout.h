@@ -1,8 +1,10 @@
 #pragma once
 
+#include "ChartScale.h"
 #include "RecordingConstants.h"
 
 #include <array>
+#include <cstdint>
 
 // The grid fitted into the view and the rows where each lead is drawn. Plain integer geometry;
 // every division truncates toward zero.
@@ -16,6 +18,9 @@ struct GridLayout {
     int W = 0;    // grid width
     int H = 0;    // grid height
     int half = 0; // W / 2: x offset of the right-hand 12-lead column
+    // The traces' speed and gain. The grid is the same at every scale; the live sweep runs at
+    // 25 mm/s whatever the speed, but takes the gain.
+    ChartScale scale;
     bool operator==(const GridLayout&) const = default;
 };
 
@@ -51,11 +56,18 @@ int MonitorBaseline(const GridLayout& g, int strip);
 inline int SampleX(const GridLayout& g, int x0, int k) {
     return x0 + (k * g.W) / kStripSamples;
 }
-// y of a recorded (processed) value: truncated after subtracting from the baseline.
+// x of recorded sample k of a row starting at x0, at the drawing's speed: at 50 mm/s a row
+// holds half the time. At 25 mm/s it is SampleX.
+inline int RecordedX(const GridLayout& g, int x0, int k) {
+    return x0 + int((std::int64_t(k) * g.W * g.scale.nSpeed / 25) / kStripSamples);
+}
+// y of a recorded (processed) value at the drawing's gain: truncated after subtracting from the
+// baseline.
 int RecordedY(const GridLayout& g, int y0, double v);
-// y of a live sample: the amplitude is truncated first.
+// y of a live sample at the drawing's gain: the amplitude is truncated first. At 10 mm/mV this
+// is y0 - trunc(v * H / 528).
 inline int LiveY(const GridLayout& g, int y0, int v) {
-    return y0 - (v * g.H) / kAmplitudeDivisor;
+    return y0 - (v * g.H * g.scale.nGain) / (kAmplitudeDivisor * 10);
 }
 
 // The pen channel (1 to 3) of a lead: I and aVR 1, II and aVL 2, III and aVF 3.

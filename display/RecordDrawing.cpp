@@ -8,7 +8,8 @@
 namespace {
 
 void DrawRecordedRow(Canvas& dc, const GridLayout& g, int x0, int y0, const double* values, int n) {
-    DrawTrace(dc, n, [&](int k) { return QPoint(SampleX(g, x0, k), RecordedY(g, y0, values[k])); });
+    DrawTrace(dc, n,
+              [&](int k) { return QPoint(RecordedX(g, x0, k), RecordedY(g, y0, values[k])); });
 }
 
 } // namespace
@@ -17,7 +18,7 @@ void DrawTwelveLeadRecord(Canvas& dc, const GridLayout& g, const SchemeColours& 
                           const CZM540Doc& doc) {
     const int N = doc.m_nSamples;
     if (N > 0) {
-        const int n = std::min(N, kColumnSamples);
+        const int n = std::min(N, g.scale.Samples(kColumnSamples));
         const int s = N - n;
         for (int row = 0; row < kRhythmRow; ++row) {
             const TwelveLeadRow& r = kTwelveLeadRows[std::size_t(row)];
@@ -32,8 +33,11 @@ void DrawTwelveLeadRecord(Canvas& dc, const GridLayout& g, const SchemeColours& 
     const int lead = doc.RhythmLead();
     const int y0 = TwelveLeadBaseline(g, kRhythmRow);
     dc.SelectPen(SolidPen(ChannelColour(colours, ChannelOfLead(lead))));
+    // At 25 mm/s the whole recording (a file may hold more than the row); faster, its end.
+    const int nRhythm = g.scale.nSpeed == 25 ? N : std::min(N, g.scale.Samples(kStripSamples));
     if (N > 0)
-        DrawRecordedRow(dc, g, g.rc.left, y0, doc.m_leadTrace[std::size_t(lead)].data(), N);
+        DrawRecordedRow(dc, g, g.rc.left, y0,
+                        doc.m_leadTrace[std::size_t(lead)].data() + (N - nRhythm), nRhythm);
     else
         dc.MoveTo(g.rc.left, y0);
 }
@@ -45,10 +49,14 @@ void DrawMonitorRecord(Canvas& dc, const GridLayout& g, const SchemeColours& col
     if (N < 1)
         return;
     dc.SetBkMode(true);
-    for (int i = 0, strip = 1; i < N; ++strip) {
-        const int c = std::min(kStripSamples, N - i);
-        DrawRecordedRow(dc, g, g.rc.left, MonitorBaseline(g, strip), doc.m_monitorTrace.data() + i,
-                        c);
-        i += c;
+    // Strips of the row's length at the speed, cut from sample 0. At 25 mm/s all of them (a
+    // fifth of a full file lies below the grid); faster, the last four.
+    const int nStrip = g.scale.Samples(kStripSamples);
+    const int nStrips = (N + nStrip - 1) / nStrip;
+    const int first = g.scale.nSpeed == 25 ? 0 : std::max(0, nStrips - kMonitorStrips);
+    for (int j = first; j < nStrips; ++j) {
+        const int i = j * nStrip;
+        DrawRecordedRow(dc, g, g.rc.left, MonitorBaseline(g, j - first + 1),
+                        doc.m_monitorTrace.data() + i, std::min(nStrip, N - i));
     }
 }

@@ -145,6 +145,28 @@ TEST(DisplayLayout, PointRulesRoundAsTheirPaintersDo) {
     EXPECT_EQ(LiveY(g, 100, -1), 100);
 }
 
+// The gain scales both rules exactly: 1 mV (33 units) on H = 528 is 33 pixels at 10 mm/mV.
+TEST(DisplayLayout, GainScalesRecordedAndLivePoints) {
+    GridLayout g;
+    g.H = 528;
+    g.W = 3000;
+    struct Case {
+        int gain;
+        int recorded, live; // y of 33 units on the baseline 300
+    };
+    // 5 mm/mV: 16.5 up, 283.5 truncated to 283; live 33 * 528 * 5 / 5280 = 16.5 truncated to 16.
+    for (const Case& c : {Case{5, 283, 284}, Case{10, 267, 267}, Case{20, 234, 234}}) {
+        g.scale = ChartScale{25, c.gain};
+        EXPECT_EQ(RecordedY(g, 300, 33.0), c.recorded) << c.gain;
+        EXPECT_EQ(LiveY(g, 300, 33), c.live) << c.gain;
+    }
+    // 50 mm/s: sample k of a row is 2k pixels on when a 10-s row is 3000 wide; the live sweep's
+    // SampleX stays at 25 mm/s.
+    g.scale = ChartScale{50, 10};
+    EXPECT_EQ(RecordedX(g, 10, 1499), 3008);
+    EXPECT_EQ(SampleX(g, 10, 1499), 1509);
+}
+
 TEST(Background, LineGridPositionsForAWidthOf795) {
     const GridLayout g = LayoutGrid(800, 600);
     RecordingCanvas dc;
@@ -251,6 +273,48 @@ TEST(RecordedDrawing, PointsTruncateAfterTheSubtraction) {
     EXPECT_EQ(dc.polylines[0].points,
               (std::vector<QPoint>{
                   {10, 73}, {10, 72}, {10, 73}, {11, 73}, {11, 71}, {11, 74}, {12, 52}}));
+}
+
+// At 50 mm/s and 20 mm/mV on a grid 3000 wide (two pixels a sample, one pixel a unit): the
+// 12-lead columns show the last 750 samples, the rhythm row the last 1500, and a monitoring
+// page the last four strips of 1500. Strip j's first sample has the value j, so its first point
+// lies j pixels above the baseline.
+TEST(RecordedDrawing, FiftyMillimetresASecondAndTwentyMillimetresAMillivolt) {
+    GridLayout g = HandGrid(3000);
+    g.scale = ChartScale{50, 20};
+    DocFixture f;
+    f.doc->m_bTwelveLead = 0;
+    f.doc->m_nSamples = 12000;
+    f.doc->m_monitorTrace.fill(0.0);
+    for (int j = 0; j < 8; ++j)
+        f.doc->m_monitorTrace[std::size_t(1500 * j)] = j;
+    RecordingCanvas monitor;
+    DrawMonitorRecord(monitor, g, kColours, *f.doc);
+    ASSERT_EQ(monitor.polylines.size(), 4u);
+    const int baselines[] = {73, 127, 180, 234};
+    for (int place = 0; place < 4; ++place) {
+        const auto& points = monitor.polylines[std::size_t(place)].points;
+        EXPECT_EQ(points.front(), QPoint(10, baselines[place] - (4 + place))) << place;
+        EXPECT_EQ(points.back(), QPoint(10 + 2 * 1499, baselines[place])) << place;
+    }
+
+    f.doc->m_bTwelveLead = 1;
+    f.doc->m_nSamples = 3000;
+    f.doc->m_nRhythmLead = kLeadII;
+    for (auto& trace : f.doc->m_leadTrace) {
+        trace.fill(0.0);
+        trace[1500] = 2.0; // the rhythm row's first sample
+        trace[2250] = 1.0; // the columns' first sample
+    }
+    RecordingCanvas twelve;
+    DrawTwelveLeadRecord(twelve, g, kColours, *f.doc);
+    ASSERT_EQ(twelve.polylines.size(), 7u);
+    // Lead I from x 10 on 69, aVR from 10 + 1500 on 69; the rhythm row on 238.
+    EXPECT_EQ(twelve.polylines[0].points.front(), QPoint(10, 68));
+    EXPECT_EQ(twelve.polylines[0].points.back(), QPoint(10 + 2 * 749, 69));
+    EXPECT_EQ(twelve.polylines[1].points.front(), QPoint(1510, 68));
+    EXPECT_EQ(twelve.polylines[6].points.front(), QPoint(10, 236));
+    EXPECT_EQ(twelve.polylines[6].points.back(), QPoint(10 + 2 * 1499, 238));
 }
 
 TEST(RecordedDrawing, TwelveLeadRows) {
