@@ -577,3 +577,31 @@ TEST(MainFrame, SpeedAndGainAreViewChoicesKeptInTheSettings) {
     EXPECT_EQ(f.settings.Gain, 20);
     f.frame.GetView()->OnRecord();
 }
+
+// Export Recording writes EDF+ or CSV by the name's extension, through the same writers as the
+// command-line tool, and says why for any other name or an empty recording.
+TEST(MainFrame, ExportRecordingWritesEdfOrCsvByTheExtension) {
+    FrameFixture f;
+    f.doc->SetModifiedFlag(false);
+    f.frame.OnFileExportRecording(); // the file dialog cancelled
+    EXPECT_TRUE(f.prompter.asked.isEmpty());
+    f.prompter.fileNames = {f.Path("none.edf")}; // nothing recorded yet
+    f.frame.OnFileExportRecording();
+    ASSERT_EQ(f.prompter.asked.size(), 1);
+    EXPECT_TRUE(f.prompter.asked[0].contains(QStringLiteral("none.edf")))
+        << f.prompter.asked[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(f.Path("none.edf")));
+
+    f.Record(true, 600);
+    f.prompter.fileNames = {f.Path("rex.edf"), f.Path("rex.csv"), f.Path("rex.txt")};
+    f.frame.OnFileExportRecording();
+    f.frame.OnFileExportRecording();
+    f.frame.OnFileExportRecording();
+    const QByteArray edf = ReadAll(f.Path("rex.edf"));
+    EXPECT_TRUE(edf.startsWith("0       ")) << edf.left(16).toStdString();
+    EXPECT_EQ(edf.mid(236, 8), QByteArray("2       ")); // two data records of 1 s
+    EXPECT_TRUE(ReadAll(f.Path("rex.csv")).startsWith("time_s,I,II,III,aVR,aVL,aVF"));
+    ASSERT_EQ(f.prompter.asked.size(), 2);
+    EXPECT_TRUE(f.prompter.asked[1].contains(QStringLiteral("\"rex.txt\"")));
+    EXPECT_FALSE(QFileInfo::exists(f.Path("rex.txt")));
+}
