@@ -13,6 +13,16 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+namespace {
+// A press and release no further apart than this is a click, not a caliper.
+constexpr int kClickSlop = 3;
+// The caliper's end ticks reach this far above and below its ends; its label stands this far
+// off its end.
+constexpr int kCaliperTick = 4;
+constexpr int kCaliperLabelGap = 6;
+constexpr int kCaliperLabelPad = 2;
+} // namespace
+
 CZM540View::CZM540View(CZM540Doc& doc, ProfileSettings& settings, LineFactory lines,
                        QWidget* parent)
     : QWidget(parent), m_doc(doc), m_settings(settings),
@@ -33,6 +43,7 @@ void CZM540View::OnUpdate() {
     emit choosersNeedUpdate(m_doc.m_dCutoff, m_doc.m_nRhythmLead);
     m_session.TakeDocumentMode();
     m_bBackgroundStale = true;
+    ClearCaliper();
     update();
 }
 
@@ -40,7 +51,7 @@ void CZM540View::RebuildBackground() {
     m_colours = GetSchemeColours(m_settings.schemes, m_settings.Scheme);
     m_nClientWidth = width();
     m_nClientHeight = height();
-    m_grid = LayoutGrid(m_nClientWidth, m_nClientHeight);
+    m_grid = LayoutNow();
 
     // The picture is kept between rebuilds of the same size: only its pixels are redrawn.
     const qreal dpr = devicePixelRatioF();
@@ -80,9 +91,18 @@ void CZM540View::DrawMonitorRecord(Canvas& dc) {
     ::DrawMonitorRecord(dc, m_grid, m_colours, m_doc);
 }
 
+GridLayout CZM540View::LayoutNow() const {
+    GridLayout g = LayoutGrid(width(), height());
+    g.scale = ChartScaleOf(m_settings.Speed, m_settings.Gain);
+    return g;
+}
+
 void CZM540View::OnSessionStateChanged() {
-    if (IsAcquiring())
+    // A session draws over the whole grid: no caliper stays on it.
+    if (IsAcquiring()) {
         setFocus();
+        ClearCaliper();
+    }
     update();
 }
 
@@ -97,6 +117,8 @@ void CZM540View::resizeEvent(QResizeEvent* event) {
     m_bBackgroundStale = true;
     // A monitoring session redraws its whole page in the new layout.
     m_session.RedrawWholePage();
+    // The grid moves and changes scale under the caliper's ends.
+    ClearCaliper();
     QWidget::resizeEvent(event);
 }
 
@@ -108,6 +130,10 @@ void CZM540View::paintEvent(QPaintEvent* event) {
         PaintMonitorSweep();
     else
         PaintOnBackground(event->region());
+    if (m_caliper && !IsAcquiring()) {
+        QPainter painter(this);
+        PaintCaliper(painter);
+    }
     // The record of the last traces says what the window shows only after a live 12-lead paint
     // of the whole grid: traces cut off by a paint of part of it would stay on the window.
     if (!bLiveTwelveLead || !(QRegion(TraceRect()) - event->region()).isEmpty())
@@ -190,6 +216,8 @@ void CZM540View::keyPressEvent(QKeyEvent* event) {
     }
     if (OnStopInput())
         event->accept();
+    else if (event->key() == Qt::Key_Escape && (m_caliper || m_caliperPress))
+        ClearCaliper(); // the event stays accepted
     else
         QWidget::keyPressEvent(event);
 }
@@ -197,6 +225,131 @@ void CZM540View::keyPressEvent(QKeyEvent* event) {
 void CZM540View::mousePressEvent(QMouseEvent* event) {
     if ((event->button() == Qt::LeftButton || event->button() == Qt::RightButton) && OnStopInput())
         event->accept();
+    else if (event->button() == Qt::LeftButton)
+        BeginCaliper(event->position().toPoint()); // the event stays accepted
     else
         QWidget::mousePressEvent(event);
+}
+
+void CZM540View::BeginCaliper(QPoint at) {
+    // No session runs: a press on the traces may start a caliper or be a click that clears one;
+    // one outside them clears it.
+    if (!LocateTracePoint(LayoutNow(), ViewTwelveLead(), m_doc.m_nSamples, at.x(), at.y())) {
+        ClearCaliper();
+        return;
+    }
+    m_caliperPress = at;
+    m_bCaliperDragged = false;
+}
+
+void CZM540View::ClearCaliper() {
+    m_caliperPress.reset();
+    SetCaliper(std::nullopt);
+}
+
+void CZM540View::mouseMoveEvent(QMouseEvent* event) {
+    if (!m_caliperPress || IsAcquiring()) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    const QPoint pos = event->position().toPoint();
+    if (!m_bCaliperDragged && (pos - *m_caliperPress).manhattanLength() <= kClickSlop)
+        return;
+    m_bCaliperDragged = true;
+    SetCaliper(QLine(*m_caliperPress, pos));
+}
+
+void CZM540View::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !m_caliperPress) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    const QPoint start = *m_caliperPress;
+    const QPoint pos = event->position().toPoint();
+    m_caliperPress.reset();
+    // A click clears the caliper; a drag leaves one from its press to its release.
+    if (!m_bCaliperDragged && (pos - start).manhattanLength() <= kClickSlop)
+        SetCaliper(std::nullopt);
+    else
+        SetCaliper(QLine(start, pos));
+    event->accept();
+}
+
+bool CZM540View::event(QEvent* event) {
+    // Esc clears a caliper before it reaches a shortcut (in place, it ends editing).
+    if (event->type() == QEvent::ShortcutOverride && !IsAcquiring() &&
+        (m_caliper || m_caliperPress)) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+            event->accept();
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+std::optional<CaliperReading> CZM540View::CurrentCaliper() const {
+    if (!m_caliper)
+        return std::nullopt;
+    // The layout the next paint takes, even before a paint has followed a resize.
+    return MeasureCaliper(LayoutNow(), m_caliper->x1(), m_caliper->y1(), m_caliper->x2(),
+                          m_caliper->y2());
+}
+
+void CZM540View::SetCaliper(std::optional<QLine> line) {
+    if (line == m_caliper)
+        return;
+    // Only the old and the new overlay are painted again.
+    const QRect old = CaliperRect();
+    m_caliper = line;
+    update(QRegion(old) + QRegion(CaliperRect()));
+    emit caliperChanged();
+}
+
+QRect CZM540View::CaliperLabelRect(const QLine& line, const QString& label) const {
+    // Above and right of the end, or where that leaves the view, left of or below it.
+    const QFontMetrics metrics(font());
+    QRect r(0, 0, metrics.horizontalAdvance(label) + 2 * kCaliperLabelPad,
+            metrics.height() + 2 * kCaliperLabelPad);
+    const QPoint end = line.p2();
+    r.moveBottomLeft(end + QPoint(kCaliperLabelGap, -kCaliperLabelGap));
+    if (r.right() >= width())
+        r.moveRight(end.x() - kCaliperLabelGap);
+    if (r.top() < 0)
+        r.moveTop(end.y() + kCaliperLabelGap);
+    if (r.left() < 0)
+        r.moveLeft(0);
+    if (r.bottom() >= height())
+        r.moveBottom(height() - 1);
+    return r;
+}
+
+QRect CZM540View::CaliperRect() const {
+    if (!m_caliper)
+        return QRect();
+    QRect r = QRect(m_caliper->p1(), m_caliper->p2())
+                  .normalized()
+                  .adjusted(-1, -kCaliperTick - 1, 1, kCaliperTick + 1);
+    if (const std::optional<CaliperReading> reading = CurrentCaliper())
+        r |= CaliperLabelRect(*m_caliper, CaliperLabel(*reading));
+    return r;
+}
+
+void CZM540View::PaintCaliper(QPainter& painter) const {
+    const QColor colour = ToQColor(CaliperColour(m_colours));
+    const QLine line = *m_caliper;
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(colour, 0));
+    painter.drawLine(line);
+    for (const QPoint end : {line.p1(), line.p2()})
+        painter.drawLine(end.x(), end.y() - kCaliperTick, end.x(), end.y() + kCaliperTick);
+    const std::optional<CaliperReading> reading = CurrentCaliper();
+    if (!reading)
+        return;
+    const QString label = CaliperLabel(*reading);
+    const QRect r = CaliperLabelRect(line, label);
+    painter.fillRect(r, ToQColor(m_colours.crBackground));
+    painter.drawRect(r.adjusted(0, 0, -1, -1));
+    painter.setFont(font());
+    painter.drawText(r, Qt::AlignCenter, label);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Calipers.h"
 #include "Canvas.h"
 #include "DisplayLayout.h"
 #include "RecordingSession.h"
@@ -10,6 +11,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class CZM540Doc;
 struct PrintInfo;
@@ -73,6 +75,13 @@ class CZM540View : public QWidget {
                      QPoint(m_grid.rc.right, m_grid.rc.bottom));
     }
 
+    // The caliper dragged on the recording, while one is shown. With no session running a left
+    // drag draws one (a second replaces it); a click, Esc, a resize, a new document and a
+    // session's start clear it.
+    std::optional<CaliperReading> CurrentCaliper() const;
+    // Where the caliper runs, from the press to the release.
+    std::optional<QLine> CaliperLine() const { return m_caliper; }
+
     SchemeColours m_colours{};
     // The page's device units per centimetre, as the last page drawn had them.
     double m_dUnitsPerCmX = 0.0;
@@ -87,18 +96,31 @@ class CZM540View : public QWidget {
     void choosersNeedUpdate(double cutoff, int lead);
     // Editing in place is over: the other program takes its window back.
     void deactivateUI();
+    // A caliper was drawn, replaced or cleared.
+    void caliperChanged();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool event(QEvent* event) override;
 
   private:
+    // The grid at the view's size and the chosen speed and gain.
+    GridLayout LayoutNow() const;
     void OnSessionStateChanged();
     void OnSamplesArrived();
     void PaintMonitorSweep();
     void PaintOnBackground(const QRegion& region);
+    void BeginCaliper(QPoint at);
+    void ClearCaliper();
+    void SetCaliper(std::optional<QLine> line);
+    QRect CaliperLabelRect(const QLine& line, const QString& label) const;
+    QRect CaliperRect() const;
+    void PaintCaliper(QPainter& painter) const;
 
     CZM540Doc& m_doc;
     ProfileSettings& m_settings;
@@ -108,4 +130,7 @@ class CZM540View : public QWidget {
     QImage m_window;             // what the monitoring sweep has drawn on the window so far
     TraceFootprint m_lastTraces; // where the window shows the 12-lead traces now
     bool m_bBackgroundStale = true;
+    std::optional<QPoint> m_caliperPress; // where a left drag began with no session running
+    bool m_bCaliperDragged = false;       // whether that drag has gone further than a click
+    std::optional<QLine> m_caliper;
 };
