@@ -8,6 +8,7 @@
 #include "QPainterCanvas.h"
 #include "RecordDrawing.h"
 #include "RecorderProtocol.h"
+#include "SystemColours.h"
 #include "ZM540View.h"
 
 #include <QBackingStore>
@@ -446,6 +447,44 @@ TEST(View, UpdateFollowsTheDocumentAndTheScheme) {
     const QImage shot = view.grab().toImage();
     EXPECT_EQ(QColor(shot.pixel(799, 599)), QColor(0, 0, 0)); // the dark scheme's background
     EXPECT_EQ(view.m_colours.crMajorGrid, 0x5A5A5Au);
+}
+
+TEST(View, DrawsTheRecordingAtTheChosenSpeedAndGain) {
+    // One 1 mV spike at sample 6750 of a 40 s monitoring recording, in an 800 x 600 view (grid
+    // 795 x 508 from (0, 44); strips 1 and 3 on 147 and 353). At 25 mm/s strips of 3000 from 0
+    // put it in strip 3, 750 samples in: x = 750 * 795 / 3000 = 198; 1 mV is 508 / 16 = 31.75
+    // px, y = trunc(353 - 31.75). At 50 mm/s the last four strips of 1500 start at 6000: strip
+    // 1, x = 750 * 795 * 2 / 3000 = 397; at 20 mm/mV y = trunc(147 - 63.5).
+    struct Case {
+        int nSpeed, nGain;
+        QPoint top;
+    };
+    const Case cases[] = {{25, 10, {198, 321}}, {50, 20, {397, 83}}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.nSpeed);
+        DocFixture f;
+        f.settings.Speed = k.nSpeed;
+        f.settings.Gain = k.nGain;
+        f.doc->m_bTwelveLead = 0;
+        f.doc->m_nSamples = 12000;
+        f.doc->m_monitorTrace.fill(0.0);
+        f.doc->m_monitorTrace[6750] = kUnitsPerMv;
+        CZM540View view(*f.doc, f.settings, {});
+        view.resize(800, 600);
+        view.OnUpdate();
+        const QImage shot = view.grab().toImage();
+        const QColor trace = ToQColor(view.m_colours.crChannel1);
+        // The highest trace pixel off the flat strips' baselines.
+        const std::set<int> baselines = {147, 250, 353, 456};
+        QPoint top(-1, shot.height());
+        for (int y = 0; y < shot.height() && top.x() < 0; ++y)
+            for (int x = 0; x < shot.width() && !baselines.count(y); ++x)
+                if (QColor(shot.pixel(x, y)) == trace) {
+                    top = {x, y};
+                    break;
+                }
+        EXPECT_EQ(top, k.top);
+    }
 }
 
 // During a 12-lead session the traces are written straight into the window's back buffer.
