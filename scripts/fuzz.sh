@@ -7,6 +7,9 @@
 # Each target starts from its seeds in tests/fuzz and a work corpus that grows across runs in
 # build-fuzz/fuzz-long/TARGET/corpus. A failing input is kept in build-fuzz/fuzz-long/TARGET/
 # artifacts. Prints per target the inputs run and the crashes; exits 1 if any target crashed.
+# libFuzzer also keeps there any input that took over 10 s ("slow-unit-..."): a process the
+# machine starved of time leaves those too, so they are counted apart and do not fail the run
+# (run one alone to time it: build-fuzz/bin/TARGET FILE).
 set -euo pipefail
 
 minutes=${1:-20}
@@ -57,11 +60,15 @@ cmake --build "$build" --target "${names[@]}"
 export QT_QPA_PLATFORM=offscreen
 summary=()
 failed=0
+# Inputs kept in the target's artifacts folder ($dir): what failed, and what was only slow.
+failures() { find "$dir/artifacts" -type f ! -name 'slow-unit-*' | wc -l; }
+slow() { find "$dir/artifacts" -type f -name 'slow-unit-*' | wc -l; }
 for entry in "${selected[@]}"; do
   read -r name seed_dir max_len asan flags <<<"$entry"
   dir=$build/fuzz-long/$name
   mkdir -p "$dir/corpus" "$dir/artifacts"
-  before=$(find "$dir/artifacts" -type f | wc -l)
+  before=$(failures)
+  slow_before=$(slow)
   echo "== $name: $minutes min"
   started=$(date +%s)
   # -jobs=1 runs one fuzzing process and writes its output to fuzz-0.log in the folder.
@@ -72,9 +79,10 @@ for entry in "${selected[@]}"; do
       "$dir/corpus" "$seeds/$seed_dir" >/dev/null 2>&1) || true
   elapsed=$(($(date +%s) - started))
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/fuzz-0.log" | tail -1)
-  crashes=$(($(find "$dir/artifacts" -type f | wc -l) - before))
-  summary+=("$(printf '%-22s inputs %12s  time %5ss  crashes %d' "$name" "${runs:-?}" \
-    "$elapsed" "$crashes")")
+  crashes=$(($(failures) - before))
+  slow_units=$(($(slow) - slow_before))
+  summary+=("$(printf '%-22s inputs %12s  time %5ss  crashes %d  slow units %d' "$name" \
+    "${runs:-?}" "$elapsed" "$crashes" "$slow_units")")
   if ((crashes > 0)); then
     failed=1
     summary+=("    kept in $dir/artifacts; the report is in $dir/fuzz-0.log")
